@@ -1,0 +1,11 @@
+// The measurement utility types as the library namespace uses them.
+//
+// Inside namespace Tessel, `TsComplex` names the utility library's complex sample; the global
+// structure of the same layout is named `::TsComplex` explicitly.
+#pragma once
+
+#include "platform/measutil/ts_complex.h"
+
+namespace Tessel {
+using QuorUtility::TsComplex;
+}  // namespace Tessel

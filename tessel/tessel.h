@@ -1,0 +1,8 @@
+// The whole public API of tessel.
+#pragma once
+
+#include "platform/measutil/quor_exception.h"
+#include "platform/measutil/ts_complex.h"
+#include "tessel/core/status.h"
+#include "tessel/core/types.h"
+#include "tessel/correction/correction_kernels.h"
