@@ -4,8 +4,10 @@
 // structure of the same layout is named `::TsComplex` explicitly.
 #pragma once
 
+#include "platform/measutil/named_buffer.h"
 #include "platform/measutil/ts_complex.h"
 
 namespace Tessel {
+using QuorUtility::NamedBuffer;
 using QuorUtility::TsComplex;
 }  // namespace Tessel
