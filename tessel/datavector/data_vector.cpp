@@ -125,17 +125,26 @@ bool DataVector::GetComplexVec(std::vector<TsComplex>& out) const {
     return true;
 }
 
+namespace {
+
+// Copies elements first .. first + count - 1 of `from` into `to` when they lie inside it.
+template <class T>
+void CopyRange(const DataVectorBase& from, DataVectorBase& to, int first, int count) {
+    const auto& src = static_cast<const DataVectorRep<T>&>(from).Elements();
+    if (first < 0 || count < 0 || std::int64_t{first} + count > std::int64_t(src.size()))
+        return;
+    static_cast<DataVectorRep<T>&>(to).Elements().assign(src.begin() + first,
+                                                         src.begin() + first + count);
+}
+
+}  // namespace
+
 DataVector DataVector::GetSubRange(int first, int count) const {
     DataVector sub(GetDataType());
-    const bool inside = first >= 0 && count >= 0 && std::int64_t{first} + count <= Size();
-    if (!inside || count == 0)
-        return sub;
     if (GetDataType() == DataTypeScalar) {
-        const float* p = GetScalarBuf() + first;
-        static_cast<ScalarRep&>(*sub.rep_).Elements().assign(p, p + count);
+        CopyRange<float>(*Rep(), *sub.rep_, first, count);
     } else {
-        const TsComplex* p = GetComplexBuf() + first;
-        static_cast<ComplexRep&>(*sub.rep_).Elements().assign(p, p + count);
+        CopyRange<TsComplex>(*Rep(), *sub.rep_, first, count);
     }
     return sub;
 }

@@ -12,7 +12,9 @@
 // the record's, however the multi-vector is reached (through its own interface or through
 // DataVector). Copying a MultiVector into a plain DataVector gives a flat vector over all
 // elements that shares them; the multi-vector never reads beyond the elements it actually
-// holds, even when such a flat copy resizes them.
+// holds, even when such a flat copy resizes them. The operations inherited from DataVector that
+// take the samples as one array (operator[], GetScalarVec, GetComplexVec, GetSubRange,
+// Concatenate) see all elements in storage order.
 #pragma once
 
 #include <memory>

@@ -125,6 +125,7 @@ TEST(MultiVector, FlatCopiesShareElementsAndCannotBreakTheMultiVector) {
     EXPECT_EQ(flat.Size(), 6);
     flat.GetComplexBuf()[4] = TsComplex(40, 0);
     EXPECT_EQ(*m.GetComplexBuf(1, 1), TsComplex(40, 0));
+    EXPECT_EQ(m.GetSubRange(4, 2)[1], TsComplex(5, 0));  // inherited operations see all elements
     flat.Resize(2, false);  // the multi-vector now holds fewer elements than its layout
     EXPECT_EQ(m.GetComplexBuf(1, 1), nullptr);
     ASSERT_TRUE(m.Resize(3, false));  // copies only what is there
