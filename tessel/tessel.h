@@ -1,8 +1,10 @@
 // The whole public API of tessel.
 #pragma once
 
+#include "platform/measutil/input_array.h"
 #include "platform/measutil/named_buffer.h"
 #include "platform/measutil/quor_exception.h"
+#include "platform/measutil/segment.h"
 #include "platform/measutil/ts_complex.h"
 #include "tessel/core/status.h"
 #include "tessel/core/types.h"
