@@ -1,6 +1,7 @@
 // The whole public API of tessel.
 #pragma once
 
+#include "platform/measutil/data_matrix.h"
 #include "platform/measutil/input_array.h"
 #include "platform/measutil/named_buffer.h"
 #include "platform/measutil/quor_exception.h"

@@ -149,13 +149,15 @@ TEST(InputArrayRepresentation, OnlyFixedJoinsEqualRunsAndNothingElse) {
 TEST(InputArrayRecord, GoldenBytesOfOneSegment) {
     std::vector<std::uint8_t> bytes;
     InputArray(Segment::Linear(1.0, 2.0, 3)).Serialize(bytes);
-    const std::vector<std::uint8_t> golden = {1, 0, 0, 0, 1, 0, 0,    0,  // version 1, one segment
-                                              0,                          // linear
-                                              0, 0, 0, 0, 0, 0, 0xF0, 0x3F,  // start 1.0
-                                              0, 0, 0, 0, 0, 0, 0,    0x40,  // stop 2.0
-                                              3, 0, 0, 0, 0, 0, 0,    0,
-                                              3, 0, 0, 0,  // span 3, first 0, count 3
-                                              0, 0, 0, 0, 0, 0, 0,    0};  // offset 0.0
+    // clang-format off
+    const std::vector<std::uint8_t> golden = {
+        1, 0, 0, 0, 1, 0, 0, 0,              // version 1, one segment
+        0,                                   // linear
+        0, 0, 0, 0, 0, 0, 0xF0, 0x3F,        // start 1.0
+        0, 0, 0, 0, 0, 0, 0, 0x40,           // stop 2.0
+        3, 0, 0, 0, 0, 0, 0, 0, 3, 0, 0, 0,  // span 3, first 0, count 3
+        0, 0, 0, 0, 0, 0, 0, 0};             // offset 0.0
+    // clang-format on
     EXPECT_EQ(bytes, golden);
 }
 
