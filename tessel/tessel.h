@@ -3,9 +3,11 @@
 
 #include "platform/measutil/data_matrix.h"
 #include "platform/measutil/input_array.h"
+#include "platform/measutil/interpolation.h"
 #include "platform/measutil/named_buffer.h"
 #include "platform/measutil/quor_exception.h"
 #include "platform/measutil/segment.h"
+#include "platform/measutil/statistics.h"
 #include "platform/measutil/ts_complex.h"
 #include "tessel/core/status.h"
 #include "tessel/core/types.h"
