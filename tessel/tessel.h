@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/measutil/data_matrix.h"
+#include "platform/measutil/eterm_names.h"
 #include "platform/measutil/input_array.h"
 #include "platform/measutil/interpolation.h"
 #include "platform/measutil/named_buffer.h"
