@@ -6,6 +6,7 @@
 #include "platform/measutil/input_array.h"
 #include "platform/measutil/interpolation.h"
 #include "platform/measutil/named_buffer.h"
+#include "platform/measutil/point_averaging.h"
 #include "platform/measutil/quor_exception.h"
 #include "platform/measutil/segment.h"
 #include "platform/measutil/statistics.h"
