@@ -1,8 +1,15 @@
 // The whole public API of tessel.
 #pragma once
 
+#include "platform/measutil/data_matrix.h"
+#include "platform/measutil/eterm_names.h"
+#include "platform/measutil/input_array.h"
+#include "platform/measutil/interpolation.h"
 #include "platform/measutil/named_buffer.h"
+#include "platform/measutil/point_averaging.h"
 #include "platform/measutil/quor_exception.h"
+#include "platform/measutil/segment.h"
+#include "platform/measutil/statistics.h"
 #include "platform/measutil/ts_complex.h"
 #include "platform/os/system_time.h"
 #include "platform/services/aux_receiver_manager.h"
