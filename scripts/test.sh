@@ -23,3 +23,4 @@ export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 run_suite "$root/build/asan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSEL_SANITIZE=ON
 
 echo "== All tests passed"
+"$root/scripts/fuzz.sh" 60
