@@ -13,6 +13,7 @@
 #include <cmath>
 #include <vector>
 
+#include "platform/measutil/interpolation.h"
 #include "tessel/format/internal/compensated_sum.h"
 #include "tessel/format/internal/format_math.h"
 
@@ -93,23 +94,11 @@ int PhaseKernel(const T* in, T* out, int first, int lastIdx, int aperture, bool 
     return lastIdx + 1;
 }
 
-// The value at fractional index x (0 <= x <= size - 1) by linear interpolation between the
-// neighbouring points; an integral x reads its own point only.
-inline double InterpolateAt(const std::vector<float>& v, double x) {
-    const double whole = std::floor(x);
-    const std::size_t i = static_cast<std::size_t>(whole);
-    const double t = x - whole;
-    if (t == 0.0 || i + 1 >= v.size()) {
-        return v[i];
-    }
-    return double(v[i]) + (double(v[i + 1]) - double(v[i])) * t;
-}
-
 // Centred moving average over a fractional aperture A >= 2 (group delay). With half-width
 // w = (A - 1)/2 = w0 + f, a point's window is the whole positions i - w0 .. i + w0 (clamped
 // to the data), weight 1 each, plus the interpolated values at i - w and i + w (clamped to
-// 0..lastIdx), weight f each: total weight A. The whole-position sum runs; the two fractional
-// edge terms are recomputed per point.
+// 0..lastIdx, linear between points), weight f each: total weight A. The whole-position sum runs;
+// the two fractional edge terms are recomputed per point.
 inline int GroupDelayKernel(const std::vector<float>& in, float* out, int first, int lastIdx,
                             double aperture, bool final) {
     const double w = (aperture - 1.0) / 2.0;
@@ -119,8 +108,8 @@ inline int GroupDelayKernel(const std::vector<float>& in, float* out, int first,
         if (f == 0.0) {
             return 0.0;  // an odd whole aperture has no fractional edge points
         }
-        return f * (InterpolateAt(in, std::max(i - w, 0.0)) +
-                    InterpolateAt(in, std::min(i + w, double(lastIdx))));
+        return f * (QuorUtility::LinearInterpolate(in, std::max(i - w, 0.0)) +
+                    QuorUtility::LinearInterpolate(in, std::min(i + w, double(lastIdx))));
     };
     if (first + w > lastIdx && !final) {
         return first;
