@@ -5,9 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include "tessel/format/data_format.h"
-#include "tessel/format/trace_format.h"
-
 namespace {
 
 using namespace Tessel;
@@ -44,15 +41,6 @@ TEST(UnitStrings, NoNoneVariantNamesUnitNoneOnly) {
 TEST(UnitStrings, OutOfRangeUnitReadsAsEmpty) {
     EXPECT_STREQ(GetUnitString(NAUnit(-1)), L"");
     EXPECT_STREQ(GetUnitString(NAUnit(kNAUnitCount)), L"");
-}
-
-TEST(FormatEnumerations, FixedValues) {
-    EXPECT_EQ(int(UnitVoltsLinear), 29);
-    EXPECT_EQ(int(FormatDelay), 4);
-    EXPECT_EQ(int(FormatKelvin), 18);
-    EXPECT_EQ(int(FormatNone), 21);
-    EXPECT_EQ(int(Interface::TraceSecondPhase), 10);
-    EXPECT_EQ(int(Interface::TraceNone), 14);
 }
 
 }  // namespace

@@ -58,22 +58,12 @@ TEST(PowerLevels, RawFlagTakesTheRealPartAsTheLevel) {
     EXPECT_EQ(out[1], 100.0f);
     FormatLogMag_dBmV(z, out, 3, 50.0, true);
     EXPECT_FLOAT_EQ(out[1], 40.0f);
-    EXPECT_EQ(out[2], -200.0f);  // a zero level, not -∞
+    EXPECT_EQ(out[2], -200.0f);                     // a zero level, not -∞
+    FormatLogMag_dBmV(z + 2, out, 1, 50.0, false);  // |z|² = 9: a level, not the zero value
+    EXPECT_FLOAT_EQ(out[0], float(20 * std::log10(std::sqrt(9e-3 * 50.0) * 1000)));
     FormatLogMag_dBmA(z, out, 3, 50.0, true);
     EXPECT_FLOAT_EQ(out[1], 40.0f);
     EXPECT_EQ(out[2], -200.0f);
-}
-
-TEST(PowerLevels, ZeroPowerGivesTheZeroValue) {
-    const TsComplex z(0.0f, 0.0f);
-    float out = 0.0f;
-    FormatLogMag_dBmV(&z, &out, 1, 50.0, false);
-    EXPECT_EQ(out, -200.0f);
-    FormatLogMag_dBmA(&z, &out, 1, 50.0, false);
-    EXPECT_EQ(out, -200.0f);
-    FormatNoiseDensity_dBmV(&z, &out, 1, 50.0);
-    EXPECT_EQ(out, -200.0f);
-    EXPECT_EQ(FormatLogMag_V(nullptr, &out, 1, 50.0, false), kInvalidArg);
 }
 
 TEST(NoiseDensity, VoltageDensityOfANoiseTemperature) {
@@ -84,6 +74,12 @@ TEST(NoiseDensity, VoltageDensityOfANoiseTemperature) {
     const double volts = std::sqrt(1.3806504e-23 * 290.0 * 50.0);
     EXPECT_FLOAT_EQ(out[0], float(20 * std::log10(volts * 1000)));
     EXPECT_EQ(out[1], out[0]);
+    const TsComplex zero;
+    FormatNoiseDensity_dBmV(&zero, out, 1, 50.0);
+    EXPECT_EQ(out[0], -200.0f);
+    FormatLogMag_dBmA(&zero, out, 1, 50.0, false);
+    EXPECT_EQ(out[0], -200.0f);
+    EXPECT_EQ(FormatLogMag_V(nullptr, out, 1, 50.0, false), kInvalidArg);
 }
 
 }  // namespace
