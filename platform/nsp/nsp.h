@@ -50,9 +50,13 @@ void nspsbSet(float value, float* dst, int n);
 void nspsbMpy1(float value, float* dst, int n);
 
 // The complex value (re, im).
-inline SCplx nspcSet(float re, float im) { return SCplx(re, im); }
+inline SCplx nspcSet(float re, float im) {
+    return SCplx(re, im);
+}
 // The complex product a·b.
-inline SCplx nspcMpy(SCplx a, SCplx b) { return a * b; }
+inline SCplx nspcMpy(SCplx a, SCplx b) {
+    return a * b;
+}
 
 // dst[i] = 0.
 void nspcbZero(SCplx* dst, int n);

@@ -14,9 +14,8 @@ void SetCounters(benchmark::State& state, int order) {
     const double n = double(1 << order);
     state.SetItemsProcessed(state.iterations() * (int64_t(1) << order));
     // The conventional 5·n·log2(n) flop count of a complex FFT.
-    state.counters["MFLOPS"] = benchmark::Counter(5.0 * n * order * double(state.iterations()) *
-                                                      1e-6,
-                                                  benchmark::Counter::kIsRate);
+    state.counters["MFLOPS"] = benchmark::Counter(
+        5.0 * n * order * double(state.iterations()) * 1e-6, benchmark::Counter::kIsRate);
 }
 
 void BM_FftAligned(benchmark::State& state) {

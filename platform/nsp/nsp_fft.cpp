@@ -18,7 +18,7 @@ constexpr int kMaxOrder = 30;
 // Plans are in place, made on an fftwf_malloc buffer, and executed through fftwf_execute_dft
 // on any array with the same SIMD alignment.
 class PlanCache {
-public:
+  public:
     PlanCache() = default;
     PlanCache(const PlanCache&) = delete;
     PlanCache& operator=(const PlanCache&) = delete;
@@ -46,7 +46,7 @@ public:
         return plan;
     }
 
-private:
+  private:
     // FFTW_ESTIMATE plans in well under a millisecond and always picks the same algorithm, so
     // results are reproducible from run to run. FFTW_MEASURE executes 20-30 % faster here but
     // stalls the first transform of a size for 0.1 s (512 points) to 1.7 s (65536 points), per
@@ -78,7 +78,7 @@ PlanCache& Plans() {
 // costs a few percent of the transform; a plan made with FFTW_UNALIGNED instead runs the
 // transform itself about twice as slowly (nsp_benchmark, BM_FftUnaligned).
 class ScratchBuffer {
-public:
+  public:
     ~ScratchBuffer() { fftwf_free(data_); }
     // Returns an aligned array of at least n values, or null when memory runs out.
     fftwf_complex* Get(std::size_t n) {
@@ -90,7 +90,7 @@ public:
         return data_;
     }
 
-private:
+  private:
     fftwf_complex* data_ = nullptr;
     std::size_t size_ = 0;
 };

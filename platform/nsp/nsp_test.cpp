@@ -59,8 +59,8 @@ TEST(NspFft, MatchesDirectDftInBothDirections) {
         std::vector<SCplx> f = x, b = x;
         nspcFft(f.data(), order, kNspForward | kNspOutBitRev);
         nspcFft(b.data(), order, kNspInverse | kNspInBitRev);
-        EXPECT_LT(MaxError(f.data(), DirectDft(x, -1)), 1e-6 * n) << "order " << order << " seed "
-                                                                   << seed;
+        EXPECT_LT(MaxError(f.data(), DirectDft(x, -1)), 1e-6 * n)
+            << "order " << order << " seed " << seed;
         EXPECT_LT(MaxError(b.data(), DirectDft(x, +1)), 1e-6) << "order " << order;
     }
 }
@@ -126,8 +126,8 @@ TEST(NspFft, ConcurrentFirstUseOfManySizes) {
                 nspcFft(v.data(), order, kNspForward);
                 for (std::size_t i = 0; i < n; i += n / 16) {
                     const double a = -2.0 * M_PI * double(i) / double(n);
-                    errors[t] = std::max(errors[t], std::abs(Cd(v[i].re, v[i].im) -
-                                                             Cd(std::cos(a), std::sin(a))));
+                    errors[t] = std::max(
+                        errors[t], std::abs(Cd(v[i].re, v[i].im) - Cd(std::cos(a), std::sin(a))));
                 }
             }
         });
