@@ -31,12 +31,16 @@ void nspsWinKaiser(float* vec, int n, float alpha) {
     const double h = (n - 1) / 2.0;
     const bool direct = a * h <= kLargeBesselArgument;
     const double den = direct ? std::cyl_bessel_i(0.0, a * h) : LogI0(a * h);
-    for (int i = 0; i < n; ++i) {
+    // The window is even about h: each coefficient serves i and n - 1 - i.
+    for (int i = 0; i <= (n - 1) / 2; ++i) {
         const double d = i - h;
         // h² - d² is exact: both are squares of halves of integers.
         const double x = a * std::sqrt(h * h - d * d);
         const double w = direct ? std::cyl_bessel_i(0.0, x) / den : std::exp(LogI0(x) - den);
         vec[i] = static_cast<float>(vec[i] * w);
+        if (n - 1 - i != i) {
+            vec[n - 1 - i] = static_cast<float>(vec[n - 1 - i] * w);
+        }
     }
 }
 

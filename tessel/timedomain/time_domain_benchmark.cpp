@@ -57,7 +57,7 @@ void BM_ExecuteBandPassAfterChange(benchmark::State& state) {
     td.SetFrequencyData(1e9, 6e9, n);
     const std::vector<TsComplex> in = Response(n);
     std::vector<TsComplex> out;
-    double beta = 6.0;
+    double beta = 5.0;
     for (auto _ : state) {
         td.SetKaiserBeta(beta = 12.0 - beta);
         td.Execute(in, out);

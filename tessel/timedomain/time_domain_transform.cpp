@@ -64,23 +64,23 @@ bool RebuildCache(TimeDomainState& s) {
     return s.chirp->Prepare(n + 1, m, kTwoPi * t0 * df, 0.0, kTwoPi * df * dt, 0.0);
 }
 
-void RunBandPass(const TimeDomainState& s, const TsComplex* in, TsComplex* out) {
+void RunBandPass(TimeDomainState& s, const TsComplex* in, TsComplex* out) {
     const std::size_t n = s.frequencyPoints;
-    std::vector<TsComplex> x(n);
+    TsComplex* x = s.chirp->BeginInput();
     for (std::size_t i = 0; i < n; ++i) {
         x[i] = nspcSet(in[i].re * s.window[i], in[i].im * s.window[i]);
     }
-    s.chirp->Run(x.data(), out);
+    s.chirp->Run(out);
 }
 
-void RunLowPassStep(const TimeDomainState& s, const TsComplex* in, TsComplex* out) {
+void RunLowPassStep(TimeDomainState& s, const TsComplex* in, TsComplex* out) {
     const std::size_t n = s.frequencyPoints, m = s.timePoints;
     const float* w = s.window.data() + n;
-    std::vector<TsComplex> x(n + 1);
+    TsComplex* x = s.chirp->BeginInput();  // x[0] = 0
     for (std::size_t k = 1; k <= n; ++k) {
         x[k] = nspcSet(in[k - 1].im * w[k], -in[k - 1].re * w[k]);  // -j·in·w
     }
-    s.chirp->Run(x.data(), out);
+    s.chirp->Run(out);
 
     // DC ramp dc·(f0·(t - τ0) + 0.5) with τ0 = -φ/(2π·f0), written as dc·(f0·t + φ/(2π) + 0.5)
     // so that a zero start frequency needs no division.
@@ -96,15 +96,15 @@ void RunLowPassStep(const TimeDomainState& s, const TsComplex* in, TsComplex* ou
     }
 }
 
-void RunLowPassImpulse(const TimeDomainState& s, const TsComplex* in, TsComplex* out) {
+void RunLowPassImpulse(TimeDomainState& s, const TsComplex* in, TsComplex* out) {
     const std::size_t n = s.frequencyPoints, m = s.timePoints;
     const float* w = s.window.data() + n;
-    std::vector<TsComplex> x(n + 1);
+    TsComplex* x = s.chirp->BeginInput();
     x[0] = nspcSet(static_cast<float>(s.dcValue * w[0]), 0.0f);
     for (std::size_t k = 1; k <= n; ++k) {
         x[k] = nspcSet(in[k - 1].re * w[k], in[k - 1].im * w[k]);
     }
-    s.chirp->Run(x.data(), out);
+    s.chirp->Run(out);
     for (std::size_t i = 0; i < m; ++i) {
         out[i].im = 0.0f;
     }

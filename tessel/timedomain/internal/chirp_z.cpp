@@ -2,6 +2,7 @@
 
 #include "tessel/timedomain/internal/chirp_z.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "platform/nsp/nsp.h"
@@ -11,9 +12,16 @@ namespace {
 
 constexpr int kMaxOrder = 30;
 
-// The float sample exp(j·angle), the angle in long double.
+constexpr long double kTwoPi = 6.283185307179586476925286766559L;
+
+// The float sample exp(j·angle). The angle is formed and reduced to -π..π in long double
+// (error about 1e-19 of the unreduced angle); the reduced angle's sine and cosine in double
+// are then exact to well below float resolution, at a fraction of the cost of the long double
+// functions' own reduction of large arguments. (rintl rather than nearbyintl: the latter
+// saves and restores the floating-point environment and costs 60 times as much.)
 TsComplex Phasor(long double angle) {
-    return nspcSet(static_cast<float>(cosl(angle)), static_cast<float>(sinl(angle)));
+    const double reduced = static_cast<double>(angle - kTwoPi * rintl(angle / kTwoPi));
+    return nspcSet(static_cast<float>(std::cos(reduced)), static_cast<float>(std::sin(reduced)));
 }
 
 }  // namespace
@@ -21,6 +29,7 @@ TsComplex Phasor(long double angle) {
 bool ChirpZ::Prepare(std::size_t inputs, std::size_t outputs, double a, double b, double c,
                      double d) {
     inputFactor_.clear();
+    work_.clear();
     kernel_.clear();
     outputFactor_.clear();
     const std::size_t span = inputs + outputs - 1;
@@ -34,28 +43,28 @@ bool ChirpZ::Prepare(std::size_t inputs, std::size_t outputs, double a, double b
     const std::size_t length = std::size_t{1} << order_;
     const long double halfC = 0.5L * c;
 
-    // chirp[j] = exp(-j·k²c/2) for k = j - (P-1).
+    // half[k] = exp(+j·k²c/2) for k = 0..max(P, M) - 1. The chirp is its conjugate at |k|,
+    // k = -(P-1)..M-1; the input factor takes it at k = n, the output factor at k = m (in the
+    // low-pass modes P = M + 1: the last input needs k = M, past the chirp's end).
+    std::vector<TsComplex> half(std::max(inputs, outputs));
+    for (std::size_t k = 0; k < half.size(); ++k) {
+        const long double kk = static_cast<long double>(k);
+        half[k] = Phasor(halfC * kk * kk);
+    }
     std::vector<TsComplex> chirp(length);
     for (std::size_t j = 0; j < span; ++j) {
-        const long double k = static_cast<long double>(j) - static_cast<long double>(inputs - 1);
-        const TsComplex z = Phasor(halfC * k * k);
-        chirp[j] = nspcSet(z.re, -z.im);
+        const std::size_t k = j >= inputs - 1 ? j - (inputs - 1) : inputs - 1 - j;
+        chirp[j] = nspcSet(half[k].re, -half[k].im);
     }
-    // The input and output factors carry the conjugate chirp exp(+j·k²c/2) at k = n and
-    // k = m. They are formed on their own rather than read from the chirp table, which ends
-    // at k = M - 1: in the low-pass modes P = M + 1, and the last input needs k = M.
     inputFactor_.resize(inputs);
     for (std::size_t n = 0; n < inputs; ++n) {
-        const long double k = static_cast<long double>(n);
-        inputFactor_[n] = Phasor(k * a) * Phasor(halfC * k * k);
+        inputFactor_[n] = Phasor(static_cast<long double>(n) * a) * half[n];
     }
-    outputFactor_.resize(outputs);
-    const TsComplex g = Phasor(d);
-    for (std::size_t m = 0; m < outputs; ++m) {
-        const long double k = static_cast<long double>(m);
-        outputFactor_[m] = Phasor(halfC * k * k);
-        if (b != 0.0) {
-            outputFactor_[m] *= nspcMpy(Phasor(k * b), g);
+    outputFactor_.assign(half.begin(), half.begin() + outputs);
+    if (b != 0.0) {
+        const TsComplex g = Phasor(d);
+        for (std::size_t m = 0; m < outputs; ++m) {
+            outputFactor_[m] *= nspcMpy(Phasor(static_cast<long double>(m) * b), g);
         }
     }
     nspcFft(chirp.data(), order_, kNspForward | kNspOutBitRev);
@@ -63,19 +72,25 @@ bool ChirpZ::Prepare(std::size_t inputs, std::size_t outputs, double a, double b
     return true;
 }
 
-void ChirpZ::Run(const TsComplex* x, TsComplex* out) const {
-    const std::size_t length = kernel_.size();
-    if (length == 0) {
+TsComplex* ChirpZ::BeginInput() {
+    if (kernel_.empty()) {
+        return nullptr;
+    }
+    work_.assign(kernel_.size(), TsComplex());
+    return work_.data();
+}
+
+void ChirpZ::Run(TsComplex* out) {
+    const int length = static_cast<int>(kernel_.size());
+    if (length == 0 || work_.size() != kernel_.size()) {
         return;
     }
     const int inputs = static_cast<int>(inputFactor_.size());
-    std::vector<TsComplex> work(length);
-    nspcbCopy(inputFactor_.data(), work.data(), inputs);
-    nspcbMpy2(x, work.data(), inputs);
-    nspcFft(work.data(), order_, kNspForward | kNspOutBitRev);
-    nspcbMpy2(kernel_.data(), work.data(), static_cast<int>(length));
-    nspcFft(work.data(), order_, kNspInverse | kNspInBitRev);
-    nspcbMpy3(work.data() + inputs - 1, outputFactor_.data(), out,
+    nspcbMpy2(inputFactor_.data(), work_.data(), inputs);
+    nspcFft(work_.data(), order_, kNspForward | kNspOutBitRev);
+    nspcbMpy2(kernel_.data(), work_.data(), length);
+    nspcFft(work_.data(), order_, kNspInverse | kNspInBitRev);
+    nspcbMpy3(work_.data() + inputs - 1, outputFactor_.data(), out,
               static_cast<int>(outputFactor_.size()));
 }
 

@@ -11,7 +11,9 @@
 //
 // Prepare computes every table that depends only on the sizes and the phase constants (angles
 // in long double, values rounded to float): the input and output factors and the transformed
-// chirp. Run then costs one forward and one inverse FFT of L points plus linear work.
+// chirp. Run then costs one forward and one inverse FFT of L points plus linear work. The
+// work buffer is kept between runs: allocating half a megabyte per call (20001 points) costs
+// as much again in page faults as the FFTs. A ChirpZ is used from one thread at a time.
 #pragma once
 
 #include <cstddef>
@@ -33,14 +35,18 @@ class ChirpZ {
     // The FFT length L (0 before Prepare).
     std::size_t PaddedLength() const { return kernel_.size(); }
 
-    // Evaluates the sum of x[0..P-1] into out[0..M-1]. Does nothing before Prepare.
-    void Run(const TsComplex* x, TsComplex* out) const;
+    // Returns the P input slots x[0..P-1] to be filled, zeroed; null before Prepare.
+    TsComplex* BeginInput();
+    // Evaluates the sum of the values written to the input slots into out[0..M-1]. Does
+    // nothing before Prepare.
+    void Run(TsComplex* out);
 
   private:
     int order_ = 0;
     std::vector<TsComplex> inputFactor_;   // P values: exp(j·n·a)·exp(j·n²c/2)
     std::vector<TsComplex> kernel_;        // L values: forward FFT of exp(-j·k²c/2)
     std::vector<TsComplex> outputFactor_;  // M values: exp(j·m²c/2)[·exp(j(d + m·b))]
+    std::vector<TsComplex> work_;          // L values: input, then the convolution
 };
 
 }  // namespace Tessel::internal
