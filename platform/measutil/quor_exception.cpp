@@ -11,7 +11,8 @@ const char* QuorException::what() const noexcept {
         if (!texts_.empty()) {
             what_ += ": ";
             // Wide texts are rendered with non-ASCII characters replaced by '?'.
-            for (wchar_t c : texts_.front()) what_ += (c >= 0x20 && c < 0x7F) ? char(c) : '?';
+            for (wchar_t c : texts_.front())
+                what_ += (c >= 0x20 && c < 0x7F) ? char(c) : '?';
         }
         return what_.c_str();
     } catch (...) {

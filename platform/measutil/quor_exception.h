@@ -10,7 +10,7 @@
 #include <vector>
 
 class QuorException : public std::exception {
-public:
+  public:
     explicit QuorException(long code) : code_(code) {}
     QuorException(long code, std::wstring text) : code_(code), texts_{std::move(text)} {}
     QuorException(long code, std::vector<std::wstring> texts)
@@ -22,7 +22,7 @@ public:
     // A narrow rendering of the code and the first text, for diagnostics.
     const char* what() const noexcept override;
 
-private:
+  private:
     long code_;
     std::vector<std::wstring> texts_;
     mutable std::string what_;

@@ -25,7 +25,9 @@ double TsComplex::SWR() const {
 }
 
 namespace {
-std::complex<double> ToDouble(const TsComplex& z) { return {double(z.re), double(z.im)}; }
+std::complex<double> ToDouble(const TsComplex& z) {
+    return {double(z.re), double(z.im)};
+}
 TsComplex ToFloat(const std::complex<double>& z) {
     return TsComplex(static_cast<float>(z.real()), static_cast<float>(z.imag()));
 }

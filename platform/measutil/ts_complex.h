@@ -12,7 +12,7 @@
 namespace QuorUtility {
 
 class TsComplex {
-public:
+  public:
     float re;
     float im;
 
@@ -35,9 +35,11 @@ public:
     // double. Division by zero yields the IEEE result (infinities or NaN), never a trap.
     TsComplex& operator/=(const TsComplex& o) {
         const double c = o.re, d = o.im;
-        const double den = c * c + d * d;
-        const double r = (double(re) * c + double(im) * d) / den;
-        const double i = (double(im) * c - double(re) * d) / den;
+        // One reciprocal of the double denominator; its rounding error stays far below the
+        // float result's.
+        const double inv = 1.0 / (c * c + d * d);
+        const double r = (double(re) * c + double(im) * d) * inv;
+        const double i = (double(im) * c - double(re) * d) * inv;
         re = static_cast<float>(r);
         im = static_cast<float>(i);
         return *this;
@@ -92,16 +94,32 @@ static_assert(sizeof(TsComplex) == 2 * sizeof(float), "TsComplex must be two pac
 static_assert(std::is_standard_layout_v<TsComplex>, "TsComplex must be standard layout");
 static_assert(std::is_trivially_copyable_v<TsComplex>, "TsComplex must be trivially copyable");
 
-inline TsComplex operator+(TsComplex a, const TsComplex& b) { return a += b; }
-inline TsComplex operator-(TsComplex a, const TsComplex& b) { return a -= b; }
-inline TsComplex operator*(TsComplex a, const TsComplex& b) { return a *= b; }
-inline TsComplex operator*(TsComplex a, float s) { return a *= s; }
-inline TsComplex operator*(float s, TsComplex a) { return a *= s; }
-inline TsComplex operator/(TsComplex a, const TsComplex& b) { return a /= b; }
-inline TsComplex operator-(const TsComplex& a) { return TsComplex(-a.re, -a.im); }
+inline TsComplex operator+(TsComplex a, const TsComplex& b) {
+    return a += b;
+}
+inline TsComplex operator-(TsComplex a, const TsComplex& b) {
+    return a -= b;
+}
+inline TsComplex operator*(TsComplex a, const TsComplex& b) {
+    return a *= b;
+}
+inline TsComplex operator*(TsComplex a, float s) {
+    return a *= s;
+}
+inline TsComplex operator*(float s, TsComplex a) {
+    return a *= s;
+}
+inline TsComplex operator/(TsComplex a, const TsComplex& b) {
+    return a /= b;
+}
+inline TsComplex operator-(const TsComplex& a) {
+    return TsComplex(-a.re, -a.im);
+}
 inline bool operator==(const TsComplex& a, const TsComplex& b) {
     return a.re == b.re && a.im == b.im;
 }
-inline bool operator!=(const TsComplex& a, const TsComplex& b) { return !(a == b); }
+inline bool operator!=(const TsComplex& a, const TsComplex& b) {
+    return !(a == b);
+}
 
 }  // namespace QuorUtility

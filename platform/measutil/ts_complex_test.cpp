@@ -13,7 +13,9 @@ namespace {
 using QuorUtility::TsComplex;
 using Cd = std::complex<double>;
 
-Cd D(const TsComplex& z) { return {z.re, z.im}; }
+Cd D(const TsComplex& z) {
+    return {z.re, z.im};
+}
 
 TEST(TsComplexLayout, ArraysAreInterleavedFloatPairs) {
     TsComplex a[2] = {{1.0f, 2.0f}, {3.0f, 4.0f}};

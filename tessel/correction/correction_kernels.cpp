@@ -71,6 +71,9 @@ long Correct2Port(std::vector<const TsComplex*> raw, std::vector<const TsComplex
     const TsComplex *s11m = raw[0], *s12m = raw[1], *s21m = raw[2], *s22m = raw[3];
     TsComplex *s11 = out[0], *s12 = out[1], *s21 = out[2], *s22 = out[3];
 
+    // Outputs either are distinct arrays or are the raw array of the same point (in-place), so
+    // no output of a point overlaps an input of another: the loop may be vectorised.
+#pragma GCC ivdep
     for (int i = start; i < stop; ++i) {
         const TsComplex a = (s11m[i] - e0[i]) / e4[i];
         const TsComplex b = (s21m[i] - e10[i - off10]) / e8[i];
@@ -90,8 +93,8 @@ long Correct2Port(std::vector<const TsComplex*> raw, std::vector<const TsComplex
 }
 
 void CorrectRefReceiver(const TsComplex* reflection, const TsComplex* rawReference,
-                        const TsComplex* sourceMatch, const TsComplex* referenceTracking,
-                        int start, int stop, TsComplex* out) {
+                        const TsComplex* sourceMatch, const TsComplex* referenceTracking, int start,
+                        int stop, TsComplex* out) {
     for (int i = start; i < stop; ++i) {
         out[i] = rawReference[i] / (referenceTracking[i] * (kOne - sourceMatch[i] * reflection[i]));
     }

@@ -44,7 +44,7 @@ long Correct2Port(std::vector<const TsComplex*> raw, std::vector<const TsComplex
 // out = rawReference / (referenceTracking·(1 - sourceMatch·reflection)), where reflection is
 // the corrected reflection coefficient of the same port (the output of Correct1Port).
 void CorrectRefReceiver(const TsComplex* reflection, const TsComplex* rawReference,
-                        const TsComplex* sourceMatch, const TsComplex* referenceTracking,
-                        int start, int stop, TsComplex* out);
+                        const TsComplex* sourceMatch, const TsComplex* referenceTracking, int start,
+                        int stop, TsComplex* out);
 
 }  // namespace Tessel
