@@ -209,6 +209,12 @@ TEST(GatingCache, ReusedUntilChangeOrModeSwitch) {
     shared.SetGateStop(2 * kNs);
     g.GateDataBandpass(in, b, dc, valid);
     EXPECT_EQ(shared.GetCacheBuildCount(), 5u);
+    // A start clamped to the limit, set again: result 1 both times, one rebuild only.
+    EXPECT_EQ(g.SetGateStart(-1.0), Tessel::kFalse);
+    g.GateDataBandpass(in, b, dc, valid);
+    EXPECT_EQ(g.SetGateStart(-1.0), Tessel::kFalse);
+    g.GateDataBandpass(in, b, dc, valid);
+    EXPECT_EQ(g.GetCacheBuildCount(), 6u);
 }
 
 TEST(GatingEdgeCases, ZeroWidthGateKeepsNothingOrEverything) {

@@ -18,7 +18,7 @@
 // Low-pass outputs have imaginary parts exactly 0.
 //
 // The sums are evaluated by a chirp-z transform on power-of-two FFTs: one forward and one
-// inverse FFT of the next power of two >= 2N (2N + 1 in the low-pass modes) plus linear work.
+// inverse FFT of the next power of two >= 2N - 1 (2N in the low-pass modes) plus linear work.
 // Everything that depends only on the settings (the window and the chirp tables, including
 // the transformed chirp) is cached and rebuilt by the first Execute after a setting change.
 //
@@ -131,8 +131,9 @@ class TimeDomain {
     long SetStepRiseTime(double rise, double span);
 
     // Transforms the first N = frequency-point samples of in into out (resized to the time
-    // points). Returns 0; 0x8000FFFF with out untouched for a mode outside 0..2 or fewer than
-    // 2 points; 0x80070057 with out untouched when in holds fewer than N samples.
+    // points). Returns 0; 0x8000FFFF with out untouched for a mode outside 0..2, fewer than 2
+    // or more than 2^28 points; 0x80070057 with out untouched when in holds fewer than N
+    // samples.
     long Execute(const std::vector<TsComplex>& in, std::vector<TsComplex>& out);
     // Runs the vector form on inCount samples and writes outCount samples (-1: inCount),
     // zeros past the transform's points or when it failed. Returns 0, or 0x80070057 for a null
