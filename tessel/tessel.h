@@ -9,4 +9,8 @@
 #include "tessel/format/data_format.h"
 #include "tessel/format/na_unit.h"
 #include "tessel/format/trace_format.h"
+#include "tessel/network/lu_factor.h"
+#include "tessel/network/matrix.h"
+#include "tessel/network/matrix_element.h"
+#include "tessel/network/two_port_conversions.h"
 #include "tessel/correction/correction_kernels.h"
