@@ -1,0 +1,208 @@
+#include "examples/trace_demo/svg_plot.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <sstream>
+
+namespace demo {
+
+namespace {
+
+struct Range {
+    double lo = std::numeric_limits<double>::infinity();
+    double hi = -std::numeric_limits<double>::infinity();
+    void Add(double v) {
+        if (std::isfinite(v)) {
+            lo = std::min(lo, v);
+            hi = std::max(hi, v);
+        }
+    }
+    bool Valid() const { return lo <= hi; }
+};
+
+double NiceStep(double span, int target) {
+    const double raw = span / std::max(target, 1);
+    const double mag = std::pow(10.0, std::floor(std::log10(raw)));
+    const double r = raw / mag;
+    return (r < 1.5 ? 1.0 : r < 3.0 ? 2.0 : r < 7.0 ? 5.0 : 10.0) * mag;
+}
+
+// Widens a degenerate or empty range so it can be drawn.
+Range Padded(Range r) {
+    if (!r.Valid())
+        return Range{0.0, 1.0};
+    if (r.hi - r.lo < 1e-12 * std::max(1.0, std::abs(r.hi))) {
+        const double d = std::max(std::abs(r.hi) * 0.1, 1e-9);
+        return Range{r.lo - d, r.hi + d};
+    }
+    return r;
+}
+
+std::string Num(double v) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.2f", v);
+    return buf;
+}
+
+std::string TickLabel(double v, double step) {
+    if (std::abs(v) < step * 1e-6)
+        v = 0.0;
+    const int decimals = std::max(0, static_cast<int>(-std::floor(std::log10(step) + 1e-9)));
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.*f", std::min(decimals, 9), v);
+    return buf;
+}
+
+}  // namespace
+
+std::vector<double> NiceTicks(double lo, double hi, int target) {
+    std::vector<double> ticks;
+    if (!(hi > lo) || !std::isfinite(lo) || !std::isfinite(hi))
+        return ticks;
+    const double step = NiceStep(hi - lo, target);
+    // Ticks are integer multiples of the step, so errors do not accumulate along the axis.
+    for (double k = std::ceil(lo / step - 1e-9); k * step <= hi + step * 1e-9; k += 1.0) {
+        ticks.push_back(k == 0.0 ? 0.0 : k * step);
+    }
+    return ticks;
+}
+
+std::string XmlEscape(const std::string& s) {
+    std::string out;
+    for (char c : s) {
+        switch (c) {
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            case '\'':
+                out += "&#39;";
+                break;
+            default:
+                out += c;
+        }
+    }
+    return out;
+}
+
+std::string RenderSvg(const Plot& plot, int width, int height) {
+    Range xr, yr;
+    for (const Series& s : plot.series) {
+        const size_t n = std::min(s.x.size(), s.y.size());
+        for (size_t i = 0; i < n; ++i) {
+            if (std::isfinite(s.y[i])) {
+                xr.Add(s.x[i]);
+                yr.Add(s.y[i]);
+            }
+        }
+    }
+    xr = Padded(xr);
+    if (plot.yMin < plot.yMax) {
+        yr = Range{plot.yMin, plot.yMax};
+    } else {
+        yr = Padded(yr);
+        const double pad = 0.05 * (yr.hi - yr.lo);
+        yr.lo -= pad;
+        yr.hi += pad;
+    }
+    const double left = 78, right = 20, top = 40, bottom = 56;
+    const double pw = width - left - right, ph = height - top - bottom;
+    auto X = [&](double v) { return left + (v - xr.lo) / (xr.hi - xr.lo) * pw; };
+    auto Y = [&](double v) { return top + (yr.hi - v) / (yr.hi - yr.lo) * ph; };
+
+    std::ostringstream o;
+    o << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << width << "\" height=\"" << height
+      << "\" viewBox=\"0 0 " << width << ' ' << height
+      << "\" font-family=\"sans-serif\" font-size=\"12\" role=\"img\">\n";
+    o << "<title>" << XmlEscape(plot.title) << "</title>\n";
+    o << "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
+    o << "<text x=\"" << width / 2 << "\" y=\"22\" text-anchor=\"middle\" font-size=\"15\" "
+      << "font-weight=\"bold\">" << XmlEscape(plot.title) << "</text>\n";
+
+    // Grid and ticks.
+    const std::vector<double> xt = NiceTicks(xr.lo, xr.hi, 8), yt = NiceTicks(yr.lo, yr.hi, 6);
+    const double xstep = xt.size() > 1 ? xt[1] - xt[0] : 1.0;
+    const double ystep = yt.size() > 1 ? yt[1] - yt[0] : 1.0;
+    for (double t : xt) {
+        o << "<line x1=\"" << Num(X(t)) << "\" y1=\"" << top << "\" x2=\"" << Num(X(t))
+          << "\" y2=\"" << top + ph << "\" stroke=\"#e3e3e3\"/>\n";
+        o << "<text x=\"" << Num(X(t)) << "\" y=\"" << top + ph + 16 << "\" text-anchor=\"middle\">"
+          << TickLabel(t, xstep) << "</text>\n";
+    }
+    for (double t : yt) {
+        o << "<line x1=\"" << left << "\" y1=\"" << Num(Y(t)) << "\" x2=\"" << left + pw
+          << "\" y2=\"" << Num(Y(t)) << "\" stroke=\"#e3e3e3\"/>\n";
+        o << "<text x=\"" << left - 6 << "\" y=\"" << Num(Y(t) + 4) << "\" text-anchor=\"end\">"
+          << TickLabel(t, ystep) << "</text>\n";
+    }
+    o << "<rect x=\"" << left << "\" y=\"" << top << "\" width=\"" << pw << "\" height=\"" << ph
+      << "\" fill=\"none\" stroke=\"#444\"/>\n";
+    o << "<text x=\"" << Num(left + pw / 2) << "\" y=\"" << height - 14
+      << "\" text-anchor=\"middle\">" << XmlEscape(plot.xLabel) << "</text>\n";
+    o << "<text transform=\"translate(18," << Num(top + ph / 2)
+      << ") rotate(-90)\" text-anchor=\"middle\">" << XmlEscape(plot.yLabel) << "</text>\n";
+
+    // Data, clipped to the plot area.
+    static int clipId = 0;
+    const std::string clip = "clip" + std::to_string(++clipId);
+    o << "<clipPath id=\"" << clip << "\"><rect x=\"" << left << "\" y=\"" << top << "\" width=\""
+      << pw << "\" height=\"" << ph << "\"/></clipPath>\n";
+    o << "<g clip-path=\"url(#" << clip << ")\" fill=\"none\" stroke-width=\"1.6\">\n";
+    for (const Series& s : plot.series) {
+        const size_t n = std::min(s.x.size(), s.y.size());
+        std::string d;
+        bool pen = false;
+        for (size_t i = 0; i < n; ++i) {
+            if (!std::isfinite(s.y[i]) || !std::isfinite(s.x[i])) {
+                pen = false;
+                continue;
+            }
+            d += (pen ? " L" : " M") + Num(X(s.x[i])) + ',' + Num(Y(s.y[i]));
+            pen = true;
+        }
+        o << "<path d=\"" << d << "\" stroke=\"" << s.color << '"'
+          << (s.dashed ? " stroke-dasharray=\"6,4\"" : "") << "/>\n";
+    }
+    for (const MarkerLine& m : plot.markers) {
+        o << "<line x1=\"" << Num(X(m.x)) << "\" y1=\"" << top << "\" x2=\"" << Num(X(m.x))
+          << "\" y2=\"" << top + ph << "\" stroke=\"#d62728\" stroke-dasharray=\"3,3\"/>\n";
+        o << "<text x=\"" << Num(X(m.x) + 4) << "\" y=\"" << top + 14
+          << "\" fill=\"#d62728\" stroke=\"none\">" << XmlEscape(m.label) << "</text>\n";
+    }
+    o << "</g>\n";
+
+    // Legend, top right inside the plot.
+    if (!plot.series.empty()) {
+        size_t longest = 0;
+        for (const Series& s : plot.series)
+            longest = std::max(longest, s.label.size());
+        const double lw = 40 + 7.0 * longest, lh = 8 + 18.0 * plot.series.size();
+        const double lx = left + pw - lw - 8, ly = top + 8;
+        o << "<rect x=\"" << Num(lx) << "\" y=\"" << ly << "\" width=\"" << Num(lw)
+          << "\" height=\"" << Num(lh) << "\" fill=\"white\" fill-opacity=\"0.85\" "
+          << "stroke=\"#999\"/>\n";
+        for (size_t k = 0; k < plot.series.size(); ++k) {
+            const Series& s = plot.series[k];
+            const double y = ly + 14 + 18.0 * k;
+            o << "<line x1=\"" << Num(lx + 6) << "\" y1=\"" << Num(y - 4) << "\" x2=\""
+              << Num(lx + 30) << "\" y2=\"" << Num(y - 4) << "\" stroke=\"" << s.color
+              << "\" stroke-width=\"2\"" << (s.dashed ? " stroke-dasharray=\"6,4\"" : "") << "/>\n";
+            o << "<text x=\"" << Num(lx + 36) << "\" y=\"" << Num(y) << "\">" << XmlEscape(s.label)
+              << "</text>\n";
+        }
+    }
+    o << "</svg>\n";
+    return o.str();
+}
+
+}  // namespace demo
