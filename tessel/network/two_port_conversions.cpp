@@ -5,7 +5,6 @@
 #include <limits>
 
 #include "tessel/core/status.h"
-#include "tessel/network/lu_factor.h"
 
 namespace Tessel {
 
@@ -68,6 +67,24 @@ Quad Load(const ComplexMatrix& m) {
 
 ComplexMatrix Make(const Wide& m00, const Wide& m01, const Wide& m10, const Wide& m11) {
     return ComplexMatrix(2, 2, {F(m00), F(m01), F(m10), F(m11)});
+}
+
+// The determinant by the LU decomposition with partial pivoting, written out for 2 × 2: the
+// row of larger magnitude in column 0 (row 0 on ties) is the pivot row, an exchange negates
+// the result, and a pivot below techsoft::kSingularPivot makes the decomposition fail, which
+// gives 0. The second pivot is not tested, as in techsoft::lu_factor.
+Wide LuDeterminant(const Quad& q) {
+    const double mag0 = techsoft::detail::magnitude(q.m00);
+    const double mag1 = techsoft::detail::magnitude(q.m10);
+    const bool exchange = mag1 > mag0;
+    if (!(std::max(mag0, mag1) >= techsoft::kSingularPivot)) {
+        return Wide(0);
+    }
+    const Wide p0 = exchange ? q.m10 : q.m00, p1 = exchange ? q.m11 : q.m01;
+    const Wide o0 = exchange ? q.m00 : q.m10, o1 = exchange ? q.m01 : q.m11;
+    const Wide u11 = o1 - Mul(Mul(o0, techsoft::detail::reciprocal(p0)), p1);
+    const Wide det = Mul(p0, u11);
+    return exchange ? -det : det;
 }
 
 template <class Fn>
@@ -152,14 +169,7 @@ ComplexMatrixVector tparm_swapL(const ComplexMatrixVector& ms) {
 
 ComplexMatrix tparm_swapP(const ComplexMatrix& m) {
     const Quad q = Load(m);
-    // The factorisation keeps a 2 × 2 matrix in inline storage: no allocation. Only a matrix of
-    // another shape (a caller error) is first cut to its 2 × 2 block.
-    techsoft::lu_factor<TsComplex> lu;
-    const bool factored = (m.rows() == 2 && m.cols() == 2)
-                              ? lu.compute(m)
-                              : lu.compute(Make(q.m00, q.m01, q.m10, q.m11));
-    const Wide det = factored ? lu.determinant() : Wide(0);
-    const Wide r = GuardedReciprocalWide(det);
+    const Wide r = GuardedReciprocalWide(LuDeterminant(q));
     return Make(Mul(q.m00, r), -Mul(q.m10, r), -Mul(q.m01, r), Mul(q.m11, r));
 }
 ComplexMatrixVector tparm_swapP(const ComplexMatrixVector& ms) {

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "tessel/core/status.h"
+#include "tessel/network/lu_factor.h"
 
 namespace {
 
@@ -124,6 +125,19 @@ TEST_F(TwoPortTest, SwapPIsThePortSwappedInverse) {
         const ComplexMatrix m = RandomS();
         EXPECT_LT(Distance(tparm_swapP(m), rowcol_swap(tparm_swapL(m))), 1e-5);
     }
+    // The determinant is the LU decomposition's: agreeing with techsoft::lu_factor, including
+    // the row exchange, and 0 when the first pivot is below the threshold.
+    for (int k = 0; k < 20; ++k) {
+        const ComplexMatrix m = RandomS();
+        techsoft::lu_factor<TsComplex> lu;
+        ASSERT_TRUE(lu.compute(m));
+        const ComplexMatrix p = tparm_swapP(m);
+        const Cd expect = D(m(0, 0)) / lu.determinant();
+        EXPECT_LE(std::abs(D(p(0, 0)) - expect), 1e-6 * std::abs(expect));
+    }
+    EXPECT_EQ(tparm_swapP(ComplexMatrix(
+                  2, 2, {TsComplex(1e-13f), TsComplex(1), TsComplex(1e-13f), TsComplex(2)})),
+              ComplexMatrix(2, 2));
     // Singular: the determinant is 0 and its guarded reciprocal keeps everything finite.
     EXPECT_TRUE(AllFinite(tparm_swapP(
         ComplexMatrix(2, 2, {TsComplex(1), TsComplex(2), TsComplex(2), TsComplex(4)}))));
