@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds tessel and runs every test twice: a Release build with warnings as errors, then the
 # whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer (halting on the
-# first error). Build folders live under build/ and are reused when present.
+# first error); finally fuzzes the record loader for a minute. Build folders live under build/
+# and are reused when present.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 jobs=$(nproc)
@@ -21,5 +22,8 @@ echo "== AddressSanitizer + UndefinedBehaviorSanitizer build and tests"
 export ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1:strict_string_checks=1
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 run_suite "$root/build/asan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSEL_SANITIZE=ON
+
+echo "== Fuzzing the data-vector record loader for 60 seconds"
+"$root/scripts/fuzz.sh" 60
 
 echo "== All tests passed"

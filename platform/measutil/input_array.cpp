@@ -19,6 +19,13 @@ double InputArray::at(std::size_t i) const {
         throw std::out_of_range("InputArray::at: index out of range");
     if (segments_.size() == 1)
         return segments_.front()[i];
+    // Axes of many short segments (plain values) read from the point vector instead of
+    // searching the segments for every point.
+    if (segments_.size() > kDirectSegments) {
+        if (!cache_)
+            GetArrayPtr();
+        return (*cache_)[i];
+    }
     const std::size_t k = std::upper_bound(starts_.begin(), starts_.end(), i) - starts_.begin() - 1;
     return segments_[k][i - starts_[k]];
 }

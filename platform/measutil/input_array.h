@@ -6,9 +6,11 @@
 // single-point fixed segment per value until `OptimizeRepresentation` finds the runs in it.
 //
 // `GetArrayPtr` hands out the points as a shared, read-only vector. The vector is built on the
-// first request and kept until the axis changes; copies of the axis share it. Building it is the
-// one lazy step behind a const member, so one axis object is not read from two threads at once
-// (like everything of this library, it belongs to one thread at a time).
+// first request and kept until the axis changes; copies of the axis share it. `at` on an axis of
+// more than kDirectSegments segments reads from that vector too (building it on first use),
+// which keeps point access O(1) on plain-value axes. Building it is the one lazy step behind
+// const members, so one axis object is not read from two threads at once (like everything of
+// this library, it belongs to one thread at a time).
 //
 // Byte record written by `Serialize` and read by `Deserialize` (little-endian, field by field):
 //   uint32  version, 1
@@ -36,6 +38,8 @@ namespace QuorUtility {
 class InputArray {
   public:
     static constexpr std::uint32_t kRecordVersion = 1;
+    // Above this many segments, `at` reads from the cached point vector.
+    static constexpr std::size_t kDirectSegments = 8;
 
     InputArray() = default;
     explicit InputArray(const Segment& segment) { push_back(segment); }

@@ -92,6 +92,21 @@ TEST(InputArrayAxis, SharedArrayIsCachedUntilTheAxisChanges) {
     EXPECT_EQ(p1->size(), 20u);  // handed-out vectors never change
 }
 
+TEST(InputArrayAxis, PointAccessOnPlainAxesFollowsEveryChange) {
+    InputArray a(ThreeSegmentValues());  // 20 single-point segments: `at` reads the cache
+    EXPECT_EQ(a.at(3), 1.3e9);
+    a += 5.0;
+    EXPECT_EQ(a.at(3), 1.3e9 + 5.0);
+    a.push_back(Segment::Fixed(-1.0, 2));
+    EXPECT_EQ(a.at(21), -1.0);
+    a.OptimizeRepresentation();
+    EXPECT_EQ(a.at(21), -1.0);
+    EXPECT_NEAR(a.at(3), 1.3e9 + 5.0, 1e-6);
+    a.SetArray(std::vector<double>(12, 4.0));
+    EXPECT_EQ(a.at(11), 4.0);
+    EXPECT_THROW(a.at(12), std::out_of_range);
+}
+
 TEST(InputArrayRepresentation, FindsLinearLogAndFixedRunsInPlainValues) {
     InputArray a(ThreeSegmentValues());
     a.OptimizeRepresentation();

@@ -1,0 +1,160 @@
+#include "tessel/datavector/data_vector.h"
+
+#include <cmath>
+#include <tuple>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "tessel/datavector/data_vector_rep.h"
+#include "tessel/datavector/init_vec.h"
+
+namespace {
+
+using Tessel::DataVector;
+using Tessel::TsComplex;
+
+const TsComplex kMissing(1.0e-10f, 0.0f);
+
+auto Key(const SYSTEMTIME& t) {
+    return std::make_tuple(t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond,
+                           t.wMilliseconds);
+}
+
+TEST(DataVector, NewVectorsHaveUnitUnitsAndAreStampedNow) {
+    SYSTEMTIME before{}, after{};
+    GetSystemTime(&before);
+    DataVector v;
+    GetSystemTime(&after);
+    EXPECT_EQ(v.GetDataType(), DataVector::DataTypeComplex);
+    EXPECT_EQ(v.GetUnit(), Tessel::UnitUnits);
+    EXPECT_EQ(v.GetFormat(), Tessel::FormatNone);
+    EXPECT_EQ(v.ValidIndex(), 0);
+    EXPECT_EQ(v.GetRank(), 1);
+    EXPECT_LE(Key(before), Key(v.GetTime()));
+    EXPECT_LE(Key(v.GetTime()), Key(after));
+    EXPECT_EQ(v.GetComplexBuf(), nullptr);  // empty
+}
+
+TEST(DataVector, CopiesShareSamplesButNotNameOrTime) {
+    DataVector a(std::vector<float>{1, 2, 3});
+    a.SetName(L"a");
+    DataVector b = a;
+    DataVector c(DataVector::DataTypeComplex);
+    c = a;
+    b.GetScalarBuf()[1] = 20.0f;
+    c.SetValid(3);
+    c.SetUnit(Tessel::UnitDB);
+    b.SetName(L"b");
+    SYSTEMTIME t{2001, 2, 0, 3, 4, 5, 6, 7};
+    b.SetTime(t);
+    EXPECT_EQ(a.GetScalarBuf()[1], 20.0f);
+    EXPECT_EQ(a.ValidIndex(), 3);
+    EXPECT_EQ(a.GetUnit(), Tessel::UnitDB);
+    EXPECT_EQ(c.GetDataType(), DataVector::DataTypeScalar);
+    EXPECT_EQ(a.GetName(), L"a");
+    EXPECT_EQ(c.GetName(), L"a");
+    EXPECT_NE(a.GetTime().wYear, 2001);
+    EXPECT_EQ(b.GetTime().wMilliseconds, 7);
+    b.Resize(5, true);  // fills every element, seen through all copies
+    EXPECT_EQ(a.Size(), 5);
+    EXPECT_EQ(a.GetScalarBuf()[0], -200.0f);
+}
+
+TEST(DataVector, SetValidClampsToTheSize) {
+    DataVector v(std::vector<float>(4));
+    EXPECT_FALSE(v.SetValid(-5));
+    EXPECT_EQ(v.ValidIndex(), 0);
+    EXPECT_FALSE(v.SetValid(5));
+    EXPECT_EQ(v.ValidIndex(), 4);
+    EXPECT_TRUE(v.SetValid(4));
+    v.Resize(2, false);  // shrinking below the valid index lowers it
+    EXPECT_EQ(v.ValidIndex(), 2);
+    EXPECT_TRUE(v.Resize(-1, false));
+    EXPECT_EQ(v.Size(), 2);
+}
+
+TEST(DataVector, TypedAccessFailsForTheOtherType) {
+    DataVector scalar(std::vector<float>{1.5f});
+    DataVector complex(std::vector<TsComplex>{{1, 2}});
+    EXPECT_EQ(scalar.GetComplexBuf(), nullptr);
+    EXPECT_EQ(complex.GetScalarBuf(), nullptr);
+    std::vector<TsComplex> z{{9, 9}};
+    std::vector<float> f{9};
+    EXPECT_FALSE(scalar.GetComplexVec(z));
+    EXPECT_FALSE(complex.GetScalarVec(f));
+    EXPECT_EQ(z, (std::vector<TsComplex>{{9, 9}}));
+    EXPECT_EQ(f, std::vector<float>{9});
+    EXPECT_EQ(complex[0], TsComplex(1, 2));
+    EXPECT_EQ(complex[1], kMissing);  // out of range: never read
+    EXPECT_EQ(scalar[0], kMissing);
+}
+
+TEST(DataVector, SubRangeIsAFreshVectorOfTheSamples) {
+    DataVector v(std::vector<float>{0, 1, 2, 3, 4});
+    v.SetName(L"v");
+    v.SetUnit(Tessel::UnitDB);
+    v.SetValid(5);
+    DataVector sub = v.GetSubRange(1, 3);
+    std::vector<float> f;
+    ASSERT_TRUE(sub.GetScalarVec(f));
+    EXPECT_EQ(f, (std::vector<float>{1, 2, 3}));
+    EXPECT_EQ(sub.GetName(), L"");
+    EXPECT_EQ(sub.GetUnit(), Tessel::UnitUnits);
+    EXPECT_EQ(sub.ValidIndex(), 0);
+    sub.GetScalarBuf()[0] = 7;
+    EXPECT_EQ(v.GetScalarBuf()[1], 1);  // not shared
+    EXPECT_EQ(v.GetSubRange(3, 3).Size(), 0);
+    EXPECT_EQ(v.GetSubRange(-1, 2).Size(), 0);
+    EXPECT_EQ(v.GetSubRange(2, -1).GetDataType(), DataVector::DataTypeScalar);
+}
+
+TEST(DataVector, ConcatenateJoinsVectorsOfOneType) {
+    DataVector a(std::vector<TsComplex>{{1, 1}}), b(std::vector<TsComplex>{{2, 2}, {3, 3}});
+    std::vector<TsComplex> z;
+    ASSERT_TRUE(DataVector::Concatenate(a, b).GetComplexVec(z));
+    EXPECT_EQ(z, (std::vector<TsComplex>{{1, 1}, {2, 2}, {3, 3}}));
+    DataVector mixed = DataVector::Concatenate(DataVector(std::vector<float>{1}), b);
+    EXPECT_EQ(mixed.GetDataType(), DataVector::DataTypeComplex);
+    EXPECT_EQ(mixed.Size(), 0);
+}
+
+TEST(DataVectorRep, ResizeReportsEnlargementAndFillsOnlyOnChange) {
+    Tessel::DataVectorRep<::TsComplex> rep;
+    EXPECT_EQ(rep.GetUnit(), Tessel::UnitNone);
+    EXPECT_FALSE(rep.Resize(3, false));  // had to grow
+    EXPECT_EQ(rep.Elements()[2].re, 0.0f);
+    EXPECT_TRUE(rep.Resize(2, true));
+    EXPECT_EQ(rep.Elements()[1].re, 1.0e-10f);
+    rep.Elements()[0].re = 5;
+    EXPECT_TRUE(rep.Resize(2, true));  // same count: nothing is filled
+    EXPECT_EQ(rep.Elements()[0].re, 5.0f);
+    EXPECT_FALSE(rep.Resize(-1, true));
+    EXPECT_EQ(rep.Size(), 2);
+    EXPECT_EQ(rep.ElementAt(2), nullptr);
+    EXPECT_EQ(rep.ElementAt(-1), nullptr);
+
+    Tessel::DataVectorRep<float> other;
+    other.Resize(10, false);
+    other.SetValid(8);
+    rep.SetValid(0);
+    rep.Copy(&other);  // only the valid index, clamped to this size
+    EXPECT_EQ(rep.ValidIndex(), 2);
+    EXPECT_EQ(rep.Elements()[0].re, 5.0f);
+}
+
+TEST(InitVec, WritesTheMissingDataValueOfEachType) {
+    std::vector<float> f(3, 1.0f);
+    std::vector<TsComplex> z(2, TsComplex(1, 1));
+    std::vector<::TsComplex> g(2, ::TsComplex{1, 1});
+    Tessel::InitVec(f);
+    Tessel::InitVec(z);
+    Tessel::InitVec(g);
+    EXPECT_EQ(f, std::vector<float>(3, -200.0f));
+    EXPECT_EQ(z, std::vector<TsComplex>(2, kMissing));
+    EXPECT_EQ(g[1].re, 1.0e-10f);
+    EXPECT_EQ(g[1].im, 0.0f);
+    EXPECT_NEAR(20 * std::log10(double(kMissing.re)), -200.0, 1e-5);
+}
+
+}  // namespace

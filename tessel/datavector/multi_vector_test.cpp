@@ -1,0 +1,150 @@
+#include "tessel/datavector/multi_vector.h"
+
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/measutil/quor_exception.h"
+
+namespace {
+
+using Tessel::DataVector;
+using Tessel::MultiVector;
+using Tessel::TsComplex;
+
+const TsComplex kMissing(1.0e-10f, 0.0f);
+
+// Numbers the elements of a complex multi-vector 0, 1, 2, ... in storage order.
+void Number(MultiVector& m) {
+    for (int i = 0; i < m.TotalSize(); ++i)
+        m.GetComplexBuf()[i] = TsComplex(float(i), 0);
+}
+
+TEST(MultiVector, TwoByThreeLayout) {
+    MultiVector m(DataVector::DataTypeComplex, 2, 3);
+    EXPECT_EQ(m.GetRank(), 2);
+    EXPECT_EQ(m.Size(), 3);
+    EXPECT_EQ(m.TotalSize(), 6);
+    EXPECT_EQ(m.GetDimensions(), (std::vector<int>{2, 3}));
+    EXPECT_EQ(m.GetUnit(), Tessel::UnitNone);
+    EXPECT_EQ(m.GetName(), L"");
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(m.GetComplexBuf()[i], kMissing);
+    TsComplex* base = m.GetComplexBuf();
+    EXPECT_EQ(m.GetComplexBuf(1, 0) - base, 3);  // strides 3 and 1
+    EXPECT_EQ(m.GetComplexBuf(0, 1) - base, 1);
+    EXPECT_EQ(m.GetComplexBuf(1, 2) - base, 5);
+    EXPECT_EQ(m.GetComplexBuf(std::vector<int>{1}) - base, 3);  // start of row 1
+    EXPECT_EQ(m.GetComplexBuf(1, 2, 0), nullptr);               // too many indices
+    EXPECT_EQ(m.GetComplexBuf(2, 0), nullptr);                  // outside
+    EXPECT_EQ(m.GetComplexBuf(0, -1), nullptr);
+    EXPECT_EQ(m.GetScalarBuf(), nullptr);  // other type
+    EXPECT_EQ(m.GetScalarBuf(0, 0), nullptr);
+}
+
+TEST(MultiVector, ThreeDimensionalStridesAreProductsOfLaterDimensions) {
+    MultiVector m(DataVector::DataTypeScalar, 2, 3, 4);
+    float* base = m.GetScalarBuf();
+    EXPECT_EQ(m.TotalSize(), 24);
+    EXPECT_EQ(m.GetScalarBuf(1, 0, 0) - base, 12);
+    EXPECT_EQ(m.GetScalarBuf(1, 2, 3) - base, 23);
+    EXPECT_EQ(m.GetScalarBuf(std::vector<int>{0, 1}) - base, 4);
+    EXPECT_EQ(base[23], -200.0f);
+}
+
+TEST(MultiVector, InvalidDimensionsThrowOne) {
+    for (const std::vector<int>& dims : {std::vector<int>{}, {2, 0}, {-1}, {65536, 65536}}) {
+        try {
+            MultiVector m(DataVector::DataTypeScalar, dims);
+            ADD_FAILURE() << "accepted";
+        } catch (int e) {
+            EXPECT_EQ(e, 1);
+        }
+    }
+}
+
+TEST(MultiVector, ResizeKeepsRowPrefixesAndFillsTheRest) {
+    MultiVector m(DataVector::DataTypeComplex, 2, 3);
+    Number(m);
+    m.SetName(L"S");
+    m.SetUnit(Tessel::UnitDB);
+    m.SetValid(3);
+    MultiVector old = m;
+    ASSERT_TRUE(m.Resize(5, false));
+    EXPECT_EQ(m.TotalSize(), 10);
+    const float expect[2][5] = {{0, 1, 2, -1, -1}, {3, 4, 5, -1, -1}};
+    for (int r = 0; r < 2; ++r) {
+        for (int c = 0; c < 5; ++c) {
+            const TsComplex want = expect[r][c] < 0 ? kMissing : TsComplex(expect[r][c], 0);
+            EXPECT_EQ(*m.GetComplexBuf(r, c), want) << r << "," << c;
+        }
+    }
+    EXPECT_EQ(m.GetName(), L"S");
+    EXPECT_EQ(m.GetUnit(), Tessel::UnitDB);
+    EXPECT_EQ(m.ValidIndex(), 3);
+    EXPECT_EQ(old.Size(), 3);  // the copy keeps the old record
+    EXPECT_EQ(*old.GetComplexBuf(1, 2), TsComplex(5, 0));
+
+    ASSERT_TRUE(m.Resize(2, false));  // shrinking keeps the first two of each row
+    EXPECT_EQ(*m.GetComplexBuf(1, 1), TsComplex(4, 0));
+    EXPECT_EQ(m.ValidIndex(), 2);
+    EXPECT_FALSE(m.Resize(0, false));
+    EXPECT_EQ(m.Size(), 2);
+}
+
+TEST(MultiVector, ReshapeInPlaceIsSeenByCopiesAndFillsEverything) {
+    MultiVector m(DataVector::DataTypeComplex, 2, 3);
+    Number(m);
+    MultiVector copy = m;
+    DataVector& asVector = copy;
+    ASSERT_TRUE(asVector.Resize(4, true));  // a multi-vector's Resize through DataVector
+    EXPECT_EQ(m.Size(), 4);
+    EXPECT_EQ(m.TotalSize(), 8);
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(m.GetComplexBuf()[i], kMissing);
+}
+
+TEST(MultiVector, RecordFieldsAreReachedThroughDataVector) {
+    MultiVector m(DataVector::DataTypeScalar, 3, 2);
+    DataVector& v = m;
+    v.SetName(L"ports");
+    v.SetFormat(Tessel::FormatPhase);
+    EXPECT_FALSE(v.SetValid(3));  // clamped to the last dimension
+    EXPECT_EQ(m.GetName(), L"ports");
+    EXPECT_EQ(m.GetFormat(), Tessel::FormatPhase);
+    EXPECT_EQ(m.ValidIndex(), 2);
+    EXPECT_EQ(v.Size(), 2);
+    EXPECT_EQ(v.GetScalarBuf(), m.GetScalarBuf(0, 0));
+}
+
+TEST(MultiVector, FlatCopiesShareElementsAndCannotBreakTheMultiVector) {
+    MultiVector m(DataVector::DataTypeComplex, 2, 3);
+    Number(m);
+    DataVector flat = m;  // a plain data vector over all six elements
+    EXPECT_EQ(flat.GetRank(), 1);
+    EXPECT_EQ(flat.Size(), 6);
+    flat.GetComplexBuf()[4] = TsComplex(40, 0);
+    EXPECT_EQ(*m.GetComplexBuf(1, 1), TsComplex(40, 0));
+    EXPECT_EQ(m.GetSubRange(4, 2)[1], TsComplex(5, 0));  // inherited operations see all elements
+    flat.Resize(2, false);  // the multi-vector now holds fewer elements than its layout
+    EXPECT_EQ(m.GetComplexBuf(1, 1), nullptr);
+    ASSERT_TRUE(m.Resize(3, false));  // copies only what is there
+    EXPECT_EQ(*m.GetComplexBuf(0, 1), TsComplex(1, 0));
+    EXPECT_EQ(*m.GetComplexBuf(1, 0), kMissing);
+}
+
+TEST(MultiVector, StoresAFlatRecordAndRefusesToLoad) {
+    MultiVector m(DataVector::DataTypeScalar, 2, 2);
+    std::vector<unsigned char> bytes;
+    QuorUtility::Archive out(bytes, false);
+    m.Serialize(out);
+    DataVector v(DataVector::DataTypeScalar);
+    QuorUtility::Archive in(bytes, true);
+    v.Serialize(in);
+    EXPECT_EQ(v.Size(), 4);
+    EXPECT_EQ(v.GetUnit(), Tessel::UnitNone);
+    QuorUtility::Archive again(bytes, true);
+    EXPECT_THROW(m.Serialize(again), QuorException);
+}
+
+}  // namespace

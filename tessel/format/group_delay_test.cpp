@@ -1,0 +1,126 @@
+#include "tessel/format/group_delay.h"
+
+#include <cmath>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "tessel/core/status.h"
+#include "tessel/format/format.h"
+
+namespace {
+
+using namespace Tessel;
+using QuorUtility::InputArray;
+using QuorUtility::Segment;
+
+constexpr double kPi = 3.141592653589793;
+
+// The response of a pure delay tau: z = exp(-j·2π·f·tau), phase taken modulo 2π in double.
+std::vector<TsComplex> PureDelay(const InputArray& f, double tau) {
+    std::vector<TsComplex> z(f.size());
+    for (std::size_t i = 0; i < f.size(); ++i) {
+        z[i] = TsComplex::FromMagPhase(1.0, -std::fmod(2 * kPi * f.at(i) * tau, 2 * kPi));
+    }
+    return z;
+}
+
+// An axis of three segments: linear, logarithmic, then loose points.
+InputArray MixedAxis() {
+    InputArray f(Segment::Linear(1e9, 1.1e9, 101));
+    f.push_back(Segment::Log(1.102e9, 1.3e9, 60));
+    for (int k = 1; k <= 20; ++k) {
+        f.push_back(Segment::Fixed(1.3e9 + k * 1.5e6, 1));
+    }
+    return f;
+}
+
+TEST(GroupDelay, PureDelayGivesItsDelayThroughPhaseWraps) {
+    const InputArray f = MixedAxis();
+    // 2π·Δf·tau stays below π for the widest step (3.7 MHz), so every wrap is followed.
+    const double tau = 1.2e-7;
+    const auto z = PureDelay(f, tau);
+    std::vector<float> out;
+    ASSERT_EQ(FormatDataDelay(z, f, out), kOk);
+    ASSERT_EQ(out.size(), f.size());
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        EXPECT_NEAR(out[i], tau, 1e-4 * tau) << i;
+    }
+    // A run that starts inside a later segment reads the same stimulus points.
+    std::vector<float> part(out.size(), 0.0f);
+    ASSERT_EQ(FormatDataDelay(z.data(), f, part.data(), 120, 170), kOk);
+    for (int i = 120; i < 170; ++i) {
+        EXPECT_EQ(part[i], out[i]) << i;
+    }
+}
+
+TEST(GroupDelay, FirstPointRepeatsTheSecondOrIsZeroAlone) {
+    const InputArray f(Segment::Linear(1e6, 2e6, 11));
+    std::vector<TsComplex> z(11);
+    for (int i = 0; i < 11; ++i) {
+        z[i] = TsComplex::FromMagPhase(1.0 + i, 0.1 * i * i);  // delay changes per point
+    }
+    std::vector<float> out(11, 7.0f);
+    ASSERT_EQ(FormatDataDelay(z.data(), f, out.data(), 0, 1), kOk);
+    EXPECT_EQ(out[0], 0.0f);
+    EXPECT_EQ(out[1], 7.0f);
+    ASSERT_EQ(FormatDataDelay(z.data(), f, out.data(), 0, 11), kOk);
+    EXPECT_EQ(out[0], out[1]);
+    EXPECT_FLOAT_EQ(out[1], float(-0.1 / (2 * kPi * 1e5)));  // rising phase: negative delay
+    EXPECT_FLOAT_EQ(out[10], float((0.1 * 81 - 0.1 * 100) / (2 * kPi * 1e5)));
+    // A run that starts later steps from the point before it and leaves that point alone.
+    out.assign(11, 7.0f);
+    ASSERT_EQ(FormatDataDelay(z.data(), f, out.data(), 4, 6), kOk);
+    EXPECT_EQ(out[3], 7.0f);
+    EXPECT_FLOAT_EQ(out[4], float((0.9 - 1.6) / (2 * kPi * 1e5)));
+    EXPECT_EQ(out[6], 7.0f);
+}
+
+TEST(GroupDelay, EqualAndDescendingStimulus) {
+    const std::vector<double> x = {3e6, 2e6, 2e6, 1e6};
+    const InputArray f(x);
+    const double tau = 1e-7;
+    const auto z = PureDelay(f, tau);
+    std::vector<float> out;
+    ASSERT_EQ(FormatDataDelay(z, f, out), kOk);
+    // Descending: the phase step and the spacing both change sign, so the delay is tau.
+    EXPECT_NEAR(out[1], tau, 1e-4 * tau);
+    EXPECT_EQ(out[2], 0.0f);  // no spacing, no division
+    EXPECT_NEAR(out[3], tau, 1e-4 * tau);
+    // The two-point delay refuses a descending spacing.
+    EXPECT_EQ(Format::Delay(z, f, 1), 0.0);
+    EXPECT_EQ(Format::Delay(z[0], z[1], 3e6, 2e6), 0.0);
+}
+
+TEST(GroupDelay, DelayAtOnePointUsesThePointBefore) {
+    const InputArray f(Segment::Linear(0.0, 1e6, 5));
+    const auto z = PureDelay(f, 2e-7);
+    EXPECT_NEAR(Format::Delay(z, f, 0), 2e-7, 1e-11);
+    EXPECT_EQ(Format::Delay(z, f, 0), Format::Delay(z, f, 1));
+    EXPECT_NEAR(Format::Delay(z, f, 4), 2e-7, 1e-11);
+    EXPECT_EQ(Format::Delay(z, f, 5), 0.0);
+    EXPECT_EQ(Format::Delay(z, f, -1), 0.0);
+    const std::vector<TsComplex> one(1);
+    EXPECT_EQ(Format::Delay(one, InputArray(Segment::Fixed(1.0, 1)), 0), 0.0);
+}
+
+TEST(GroupDelay, BadRangesAndLengthsLeaveTheOutputUntouched) {
+    const InputArray f(Segment::Linear(1e6, 2e6, 8));
+    const auto z = PureDelay(f, 1e-7);
+    std::vector<float> out(8, 3.0f);
+    EXPECT_EQ(FormatDataDelay(z.data(), f, out.data(), 5, 4), kInvalidArg);
+    EXPECT_EQ(FormatDataDelay(z.data(), f, out.data(), -1, 4), kInvalidArg);
+    EXPECT_EQ(FormatDataDelay(z.data(), f, out.data(), 2, 9), kInvalidArg);
+    EXPECT_EQ(FormatDataDelay(z.data(), f, nullptr, 2, 5), kInvalidArg);
+    EXPECT_EQ(FormatDataDelay(z.data(), f, out.data(), 3, 3), kOk);
+    EXPECT_EQ(out, std::vector<float>(8, 3.0f));
+    const std::vector<TsComplex> shorter(z.begin(), z.end() - 1);
+    EXPECT_EQ(FormatDataDelay(shorter, f, out), kInvalidArg);
+    EXPECT_EQ(Format::Delay(shorter, f, out), kInvalidArg);
+    EXPECT_EQ(out, std::vector<float>(8, 3.0f));
+    std::vector<float> empty(2, 1.0f);
+    EXPECT_EQ(FormatDataDelay({}, InputArray(), empty), kOk);
+    EXPECT_TRUE(empty.empty());
+}
+
+}  // namespace
