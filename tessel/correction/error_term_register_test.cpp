@@ -1,0 +1,182 @@
+#include "tessel/correction/error_term_register.h"
+
+#include <iostream>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Tessel::ErrorTermRegister;
+using Tessel::TsComplex;
+
+// Redirects the wide standard output into a string for the life of the object.
+class CaptureWideOut {
+  public:
+    CaptureWideOut() : old_(std::wcout.rdbuf(out_.rdbuf())) {}
+    ~CaptureWideOut() { std::wcout.rdbuf(old_); }
+    std::wstring Text() const { return out_.str(); }
+
+  private:
+    std::wostringstream out_;
+    std::wstreambuf* old_;
+};
+
+const std::vector<std::wstring> kTwoPortOrder = {L"Directivity(1,1)",
+                                                 L"CrossTalk(1,2)",
+                                                 L"CrossTalk(2,1)",
+                                                 L"Directivity(2,2)",
+                                                 L"SourceMatch(1,1)",
+                                                 L"LoadMatch(1,2)",
+                                                 L"LoadMatch(2,1)",
+                                                 L"SourceMatch(2,2)",
+                                                 L"ReflectionTracking(1,1)",
+                                                 L"TransmissionTracking(1,2)",
+                                                 L"TransmissionTracking(2,1)",
+                                                 L"ReflectionTracking(2,2)"};
+
+TEST(ErrorTermRegister, ListsTwelveTwoPortNamesInIterationOrder) {
+    ErrorTermRegister reg(2, {2, 1}, true);
+    std::vector<std::wstring> names = {L"kept"};
+    reg.GetErrorTermList(names);
+    ASSERT_EQ(names.size(), 13u);
+    EXPECT_EQ(names[0], L"kept");
+    EXPECT_EQ(std::vector<std::wstring>(names.begin() + 1, names.end()), kTwoPortOrder);
+}
+
+TEST(ErrorTermRegister, NamesUsePortNumbersRowFirstInBothModes) {
+    for (const bool logical : {true, false}) {
+        ErrorTermRegister reg(3, {10, 3, 7}, logical);
+        const int a = logical ? 0 : 3, b = logical ? 2 : 10;
+        EXPECT_EQ(reg.DirectivityName(a, a), L"Directivity(3,3)");
+        EXPECT_EQ(reg.CrossTalkName(a, b), L"CrossTalk(3,10)");
+        EXPECT_EQ(reg.LoadMatchName(b, a), L"LoadMatch(10,3)");
+        EXPECT_EQ(reg.SourceMatchName(b, b), L"SourceMatch(10,10)");
+        EXPECT_EQ(reg.ReflectionTrackingName(a, a), L"ReflectionTracking(3,3)");
+        EXPECT_EQ(reg.TransmissionTrackingName(a, b), L"TransmissionTracking(3,10)");
+        EXPECT_EQ(reg.UsingLogicalPorts(), logical);
+    }
+}
+
+TEST(ErrorTermRegister, PhysicalModeLooksUpPortsAndMissesGiveNull) {
+    ErrorTermRegister reg(2, {3, 1}, false);
+    const std::vector<TsComplex> d1(4, TsComplex(1)), d3(4, TsComplex(3));
+    ASSERT_TRUE(reg.SetErrorTerm(L"Directivity(1,1)", d1.data()));
+    ASSERT_TRUE(reg.SetErrorTerm(L"Directivity(3,3)", d3.data()));
+    EXPECT_EQ(reg.Directivity(1, 1), d1.data());
+    EXPECT_EQ(reg.Directivity(3, 3), d3.data());
+    EXPECT_EQ(reg.SourceMatch(5, 5), nullptr);
+    EXPECT_EQ(reg.SourceMatchName(5, 5), L"");
+    EXPECT_EQ(reg.CrossTalk(1, 2), nullptr);
+    EXPECT_EQ(reg.CrossTalkName(1, 2), L"");
+    // The same register read logically: Directivity(3,3) sits at index 1.
+    ErrorTermRegister logical(2, {3, 1}, true);
+    ASSERT_TRUE(logical.SetErrorTerm(L"Directivity(3,3)", d3.data()));
+    EXPECT_EQ(logical.Directivity(1, 1), d3.data());
+    EXPECT_EQ(logical.Directivity(2, 2), nullptr);
+    EXPECT_EQ(logical.Directivity(-1, 0), nullptr);
+}
+
+TEST(ErrorTermRegister, WordsOfOneMatrixAddressTheSameElement) {
+    ErrorTermRegister reg(2, {1, 2}, true);
+    const std::vector<TsComplex> x(2), l(2), t(2);
+    ASSERT_TRUE(reg.SetErrorTerm(L"CrossTalk(2,1)", x.data()));
+    ASSERT_TRUE(reg.SetErrorTerm(L"LoadMatch(2,1)", l.data()));
+    ASSERT_TRUE(reg.SetErrorTerm(L"TransmissionTracking(2,1)", t.data()));
+    EXPECT_EQ(reg.Directivity(1, 0), x.data());
+    EXPECT_EQ(reg.SourceMatch(1, 0), l.data());
+    EXPECT_EQ(reg.ReflectionTracking(1, 0), t.data());
+    EXPECT_EQ(reg.TransmissionTracking(0, 1), nullptr);
+}
+
+TEST(ErrorTermRegister, NameAccessMatchesTheFirstSubstringInIterationOrder) {
+    ErrorTermRegister reg(2, {1, 2}, true);
+    std::vector<TsComplex> a(3, TsComplex(1)), b(3, TsComplex(2));
+    EXPECT_TRUE(reg.SetErrorTerm(L"LoadMatch", a.data()));
+    EXPECT_EQ(reg.LoadMatch(0, 1), a.data());  // LoadMatch(1,2) comes first
+    EXPECT_EQ(reg.LoadMatch(1, 0), nullptr);
+    EXPECT_EQ(reg.GetErrorTerm(L"LoadMatch(1,2)"), a.data());
+    EXPECT_FALSE(reg.SetErrorTerm(L"Directivity(1,1)", static_cast<const TsComplex*>(nullptr)));
+    EXPECT_FALSE(reg.SetErrorTerm(L"loadmatch", b.data()));
+    EXPECT_FALSE(reg.SetErrorTerm(nullptr, b.data()));
+    EXPECT_EQ(reg.GetErrorTerm(L"Nothing"), nullptr);
+    EXPECT_EQ(reg.GetErrorTerm(nullptr), nullptr);
+    const TsComplex* out = b.data();
+    EXPECT_FALSE(reg.GetErrorTerm(L"Nothing", &out));
+    EXPECT_EQ(out, b.data());
+    EXPECT_TRUE(reg.GetErrorTerm(L"Directivity(2,2)", &out));
+    EXPECT_EQ(out, nullptr);
+}
+
+TEST(ErrorTermRegister, VectorOverloadFillsStorageOnlyAndPointerOverloadEmptiesIt) {
+    ErrorTermRegister reg(1, {1}, true);
+    const std::vector<TsComplex> caller(2, TsComplex(9));
+    ASSERT_TRUE(reg.SetErrorTerm(L"SourceMatch(1,1)", caller.data()));
+    std::vector<TsComplex> samples = {TsComplex(0.5f, -1), TsComplex(2, 0.25f)};
+    ASSERT_TRUE(reg.SetErrorTerm(L"SourceMatch(1,1)", samples));
+    EXPECT_EQ(reg.SourceMatch(0, 0), caller.data());  // pointer unchanged
+    std::vector<TsComplex> none;
+    EXPECT_FALSE(reg.SetErrorTerm(L"Bogus", none));
+    {
+        CaptureWideOut capture;
+        reg.Dump(false);
+        EXPECT_EQ(capture.Text(),
+                  L"Directivity(1,1)\nSourceMatch(1,1)\n0: 0.5, -1\n1: 2, 0.25\n"
+                  L"ReflectionTracking(1,1)\n");
+    }
+    ASSERT_TRUE(reg.SetErrorTerm(L"SourceMatch(1,1)", caller.data()));
+    CaptureWideOut capture;
+    reg.Dump(false);
+    EXPECT_EQ(capture.Text(), L"Directivity(1,1)\nSourceMatch(1,1)\nReflectionTracking(1,1)\n");
+}
+
+TEST(ErrorTermRegister, CursorVisitsEveryTermOnceAndIsSharedByCopies) {
+    ErrorTermRegister reg(3, {1, 2, 3}, true);
+    const std::vector<TsComplex> d(1);
+    ASSERT_TRUE(reg.SetErrorTerm(L"CrossTalk(1,2)", d.data()));
+    ErrorTermRegister copy = reg;
+    reg.ResetIterator();
+    std::wstring name;
+    const TsComplex* data = nullptr;
+    ASSERT_TRUE(reg.GetNextTerm(name, &data));
+    EXPECT_EQ(name, L"Directivity(1,1)");
+    ASSERT_TRUE(copy.GetNextTerm(name, &data));  // the copy continues the same pass
+    EXPECT_EQ(name, L"CrossTalk(1,2)");
+    EXPECT_EQ(data, d.data());
+    // Listing and dumping in the middle of the pass leave it where it was.
+    std::vector<std::wstring> list;
+    reg.GetErrorTermList(list);
+    EXPECT_EQ(list.size(), 27u);
+    {
+        CaptureWideOut capture;
+        copy.Dump(true);
+        EXPECT_EQ(capture.Text().substr(0, 32), L"Directivity(1,1)\nCrossTalk(1,2)\n");
+    }
+    int steps = 2;
+    while (reg.GetNextTerm(name, nullptr)) {
+        EXPECT_EQ(name, list[steps]);
+        ++steps;
+    }
+    EXPECT_EQ(steps, 27);
+    EXPECT_FALSE(reg.GetNextTerm(name, &data));
+    reg.ResetIterator();
+    EXPECT_TRUE(copy.GetNextTerm(name, &data));
+    EXPECT_EQ(name, L"Directivity(1,1)");
+}
+
+TEST(ErrorTermRegister, PortCountMismatchThrowsInvalidArgument) {
+    try {
+        ErrorTermRegister reg(3, {1, 2}, true);
+        FAIL() << "no exception";
+    } catch (const std::invalid_argument& e) {
+        EXPECT_STREQ(e.what(), "Invalid argument");
+    }
+    ErrorTermRegister empty(0, {}, true);
+    std::wstring name;
+    EXPECT_FALSE(empty.GetNextTerm(name, nullptr));
+}
+
+}  // namespace
