@@ -6,6 +6,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 jobs=$(nproc)
+"$root/scripts/install-deps.sh" --fuzz
 
 run_suite() {
     local dir=$1

@@ -173,10 +173,12 @@ std::string RenderSvg(const Plot& plot, int width, int height) {
         o << "<path d=\"" << d << "\" stroke=\"" << s.color << '"'
           << (s.dashed ? " stroke-dasharray=\"6,4\"" : "") << "/>\n";
     }
-    for (const MarkerLine& m : plot.markers) {
+    for (size_t k = 0; k < plot.markers.size(); ++k) {
+        // Labels step down the plot so that neighbouring markers stay readable.
+        const MarkerLine& m = plot.markers[k];
         o << "<line x1=\"" << Num(X(m.x)) << "\" y1=\"" << top << "\" x2=\"" << Num(X(m.x))
           << "\" y2=\"" << top + ph << "\" stroke=\"#d62728\" stroke-dasharray=\"3,3\"/>\n";
-        o << "<text x=\"" << Num(X(m.x) + 4) << "\" y=\"" << top + 14
+        o << "<text x=\"" << Num(X(m.x) + 4) << "\" y=\"" << top + 14 + 16 * k
           << "\" fill=\"#d62728\" stroke=\"none\">" << XmlEscape(m.label) << "</text>\n";
     }
     o << "</g>\n";
@@ -186,7 +188,7 @@ std::string RenderSvg(const Plot& plot, int width, int height) {
         size_t longest = 0;
         for (const Series& s : plot.series)
             longest = std::max(longest, s.label.size());
-        const double lw = 40 + 7.0 * longest, lh = 8 + 18.0 * plot.series.size();
+        const double lw = 48 + 7.5 * longest, lh = 8 + 18.0 * plot.series.size();
         const double lx = left + pw - lw - 8, ly = top + 8;
         o << "<rect x=\"" << Num(lx) << "\" y=\"" << ly << "\" width=\"" << Num(lw)
           << "\" height=\"" << Num(lh) << "\" fill=\"white\" fill-opacity=\"0.85\" "

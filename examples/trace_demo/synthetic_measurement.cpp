@@ -126,7 +126,7 @@ SyntheticMeasurement MakeSyntheticMeasurement(int points, double stopHz, double 
     const double z0 = 50.0;
     std::mt19937 rng(seed);
     std::normal_distribution<double> noise(0.0, noiseRms);
-    for (auto* set : {&m.truth, &m.filterOnly, &m.raw, &m.rawNoiseFree}) {
+    for (auto* set : {&m.truth, &m.reference, &m.raw, &m.rawNoiseFree}) {
         for (auto& v : *set)
             v.resize(points);
     }
@@ -135,16 +135,18 @@ SyntheticMeasurement MakeSyntheticMeasurement(int points, double stopHz, double 
         const int i = k - 1;
         m.frequencyHz.push_back(f);
         const Abcd filter = Filter(m.device, f, z0);
-        const Abcd dut = Mul(
-            Mul(Line(z0, m.device.cableDelay1, f), Line(m.device.cableZ2, m.device.cableDelay2, f)),
-            filter);
-        const std::array<Cd, 4> s = AbcdToS(dut, z0), sf = AbcdToS(filter, z0);
+        const DeviceDescription& d = m.device;
+        const Abcd dut = Mul(Mul(Mul(Line(z0, d.cableDelay1, f), Line(d.stepZ, d.stepDelay, f)),
+                                 Line(z0, d.cableDelay2, f)),
+                             filter);
+        const Abcd flawless = Mul(Line(z0, d.cableDelay1 + d.stepDelay + d.cableDelay2, f), filter);
+        const std::array<Cd, 4> s = AbcdToS(dut, z0), sr = AbcdToS(flawless, z0);
         const ErrorTerms e = MakeErrorTerms(f);
         m.errorTerms.push_back(e);
         const std::array<Cd, 4> raw = MeasureThroughErrorModel(s, e);
         for (int p = 0; p < 4; ++p) {
             m.truth[p][i] = s[p];
-            m.filterOnly[p][i] = sf[p];
+            m.reference[p][i] = sr[p];
             m.rawNoiseFree[p][i] = raw[p];
             m.raw[p][i] = raw[p] + Cd(noise(rng), noise(rng));
         }

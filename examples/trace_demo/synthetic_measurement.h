@@ -25,9 +25,12 @@ struct ErrorTerms {
 };
 
 struct DeviceDescription {
-    double cableDelay1 = 0.5e-9;  // one-way delay of the 50-ohm cable section, s
-    double cableDelay2 = 0.8e-9;  // one-way delay of the section after the step, s
-    double cableZ2 = 60.0;        // impedance after the step, ohms
+    // The cable: 50 ohms, then a short section where the impedance steps up (a crushed
+    // spot), then 50 ohms again up to the filter. Delays are one way.
+    double cableDelay1 = 0.5e-9;  // s, port to the step
+    double stepDelay = 0.15e-9;   // s, length of the stepped section
+    double stepZ = 65.0;          // ohms inside the stepped section
+    double cableDelay2 = 0.8e-9;  // s, step to the filter
     double filterCenterHz = 2.4e9;
     double filterBandwidthHz = 0.6e9;
     double filterRippleDb = 0.01;  // Chebyshev pass-band ripple
@@ -39,9 +42,9 @@ struct SyntheticMeasurement {
     DeviceDescription device;
     std::vector<double> frequencyHz;
     // Index k in the order S11, S12, S21, S22.
-    std::array<std::vector<Cd>, 4> truth;       // the device behind the cable
-    std::array<std::vector<Cd>, 4> filterOnly;  // the bare filter, for reference
-    std::array<std::vector<Cd>, 4> raw;         // what the receivers measure, with noise
+    std::array<std::vector<Cd>, 4> truth;      // the filter behind the cable
+    std::array<std::vector<Cd>, 4> reference;  // the same with a flawless 50-ohm cable
+    std::array<std::vector<Cd>, 4> raw;        // what the receivers measure, with noise
     std::array<std::vector<Cd>, 4> rawNoiseFree;
     std::vector<ErrorTerms> errorTerms;
 };

@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Builds the library and the demo program (installing missing Debian packages first) and runs
+# the demo: an end-to-end trace update on an embedded two-port measurement. Arguments are
+# passed to the demo (for example a .s2p file, or --out DIR); the report goes to
+# ./tessel-report/report.html unless --out says otherwise.
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+"$root/scripts/install-deps.sh"
+build="$root/build/demo"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTESSEL_BUILD_TESTS=OFF \
+      -DTESSEL_BUILD_BENCHMARKS=OFF -DTESSEL_BUILD_EXAMPLES=ON >/dev/null
+cmake --build "$build" --target tessel-demo -j "$(nproc)"
+echo
+exec "$build/examples/trace_demo/tessel-demo" "$@"
