@@ -8,101 +8,36 @@
 #include <gtest/gtest.h>
 
 #include "tessel/core/status.h"
+#include "tessel/correction/internal/forward_error_models.h"
 
 namespace {
 
 using Tessel::TsComplex;
-using Cd = std::complex<double>;
+using Tessel::forward_models::Cd;
+using Tessel::forward_models::NPortTerms;
+using Tessel::forward_models::ToCd;
+using Tessel::forward_models::ToTs;
 
 Cd D(const TsComplex& z) {
-    return {z.re, z.im};
+    return ToCd(z);
 }
 TsComplex F(const Cd& z) {
-    return TsComplex(float(z.real()), float(z.imag()));
+    return ToTs(z);
 }
 
-class Rng {
+class Rng : public Tessel::forward_models::Random {
   public:
-    Rng() : gen_(::testing::UnitTest::GetInstance()->random_seed()) {}
-    // A complex value of magnitude in [lo, hi) and random phase.
-    Cd Polar(double lo, double hi) {
-        return std::polar(std::uniform_real_distribution<double>(lo, hi)(gen_),
-                          std::uniform_real_distribution<double>(-M_PI, M_PI)(gen_));
-    }
-
-  private:
-    std::mt19937 gen_;
+    Rng() : Random(::testing::UnitTest::GetInstance()->random_seed()) {}
 };
 
-// Solves A·x = b (n×n, row-major) by Gaussian elimination with partial pivoting, in double.
-std::vector<Cd> Solve(std::vector<Cd> a, std::vector<Cd> b) {
-    const size_t n = b.size();
-    for (size_t k = 0; k < n; ++k) {
-        size_t p = k;
-        for (size_t r = k + 1; r < n; ++r)
-            if (std::abs(a[r * n + k]) > std::abs(a[p * n + k]))
-                p = r;
-        for (size_t c = 0; c < n; ++c)
-            std::swap(a[k * n + c], a[p * n + c]);
-        std::swap(b[k], b[p]);
-        for (size_t r = k + 1; r < n; ++r) {
-            const Cd f = a[r * n + k] / a[k * n + k];
-            for (size_t c = k; c < n; ++c)
-                a[r * n + c] -= f * a[k * n + c];
-            b[r] -= f * b[k];
-        }
-    }
-    std::vector<Cd> x(n);
-    for (size_t k = n; k-- > 0;) {
-        Cd s = b[k];
-        for (size_t c = k + 1; c < n; ++c)
-            s -= a[k * n + c] * x[c];
-        x[k] = s / a[k * n + k];
-    }
-    return x;
-}
-
-// The twelve error terms of one frequency point, in the kernel's vector order.
-struct TwelveTerms {
-    Cd ed[2], es[2], er[2], el[2], et[2], ex[2];  // [0] forward, [1] reverse
-};
-
-// Measures a two-port DUT through a twelve-term error model by solving the signal-flow graph
-// as linear equations in the four waves at the DUT ports, one direction at a time. The source
-// error box has directivity ed, source match es and tracking er (split as er·1); the receiving
-// port sees the load match el and couples the transmitted wave with tracking et; crosstalk ex
-// adds the leakage path. Returns S11m, S12m, S21m, S22m.
-std::array<Cd, 4> Measure(const std::array<Cd, 4>& s, const TwelveTerms& e) {
-    const Cd s11 = s[0], s12 = s[1], s21 = s[2], s22 = s[3];
-    std::array<Cd, 4> m;
-    for (int dir = 0; dir < 2; ++dir) {
-        // Unknowns: a (into driven port), b (out of driven port), c (out of other port),
-        // d (into other port). Driven port is 1 forward, 2 reverse.
-        const Cd sdd = dir == 0 ? s11 : s22, sdo = dir == 0 ? s12 : s21;
-        const Cd sod = dir == 0 ? s21 : s12, soo = dir == 0 ? s22 : s11;
-        std::vector<Cd> a = {1.0,  -e.es[dir], 0.0,        0.0,   // a = 1 + es·b
-                             -sdd, 1.0,        0.0,        -sdo,  // b = Sdd·a + Sdo·d
-                             -sod, 0.0,        1.0,        -soo,  // c = Sod·a + Soo·d
-                             0.0,  0.0,        -e.el[dir], 1.0};  // d = el·c
-        const std::vector<Cd> w = Solve(a, {1.0, 0.0, 0.0, 0.0});
-        const Cd refl = e.ed[dir] + e.er[dir] * w[1];
-        const Cd trans = e.ex[dir] + e.et[dir] * w[2];
-        if (dir == 0) {
-            m[0] = refl;
-            m[2] = trans;
-        } else {
-            m[3] = refl;
-            m[1] = trans;
-        }
-    }
-    return m;
-}
-
-// Twelve error-term arrays and four raw arrays of `n` points for random DUTs.
+// Twelve error-term arrays and four raw arrays of `n` points for random devices measured
+// through the two-port flow-graph model. Kernel positions of the twelve terms in the model's
+// row-major (receiving port, source port) layout: leakage, match and tracking of
+// (0,0), (1,1), then match, tracking and leakage of (1,0), (0,1).
 struct TwoPortCase {
     std::vector<std::vector<TsComplex>> terms = std::vector<std::vector<TsComplex>>(12);
     std::vector<std::vector<TsComplex>> raw = std::vector<std::vector<TsComplex>>(4);
-    std::vector<std::array<Cd, 4>> truth;
+    std::vector<std::vector<Cd>> truth;  // S11, S12, S21, S22 per point
 
     TwoPortCase(int n, Rng& rng, bool crosstalk) {
         for (auto& t : terms)
@@ -110,23 +45,15 @@ struct TwoPortCase {
         for (auto& r : raw)
             r.resize(n);
         for (int i = 0; i < n; ++i) {
-            TwelveTerms e;
-            for (int d = 0; d < 2; ++d) {
-                e.ed[d] = rng.Polar(0.01, 0.1);
-                e.es[d] = rng.Polar(0.01, 0.2);
-                e.er[d] = rng.Polar(0.5, 1.0);
-                e.el[d] = rng.Polar(0.01, 0.2);
-                e.et[d] = rng.Polar(0.5, 1.0);
-                e.ex[d] = crosstalk ? rng.Polar(1e-4, 1e-3) : 0.0;
-            }
-            const std::array<Cd, 4> s = {rng.Polar(0.0, 0.9), rng.Polar(0.1, 1.0),
-                                         rng.Polar(0.1, 1.0), rng.Polar(0.0, 0.9)};
+            const NPortTerms e = rng.Terms(2, crosstalk);
+            const std::vector<Cd> s = rng.Device(2);
             truth.push_back(s);
-            const Cd vals[12] = {e.ed[0], e.ed[1], e.es[0], e.es[1], e.er[0], e.er[1],
-                                 e.el[0], e.el[1], e.et[0], e.et[1], e.ex[0], e.ex[1]};
+            const Cd vals[12] = {e.leakage[0],  e.leakage[3],  e.match[0],   e.match[3],
+                                 e.tracking[0], e.tracking[3], e.match[2],   e.match[1],
+                                 e.tracking[2], e.tracking[1], e.leakage[2], e.leakage[1]};
             for (int k = 0; k < 12; ++k)
                 terms[k][i] = F(vals[k]);
-            const std::array<Cd, 4> m = Measure(s, e);
+            const std::vector<Cd> m = e.Measure(s);
             for (int k = 0; k < 4; ++k)
                 raw[k][i] = F(m[k]);
         }
