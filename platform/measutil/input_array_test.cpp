@@ -23,13 +23,11 @@ InputArray ThreeSegments() {
 }
 
 std::vector<double> ThreeSegmentValues() {
-    std::vector<double> v;
+    std::vector<double> v(20, 5e9);
     for (int k = 0; k <= 10; ++k)
-        v.push_back(1e9 + 1e8 * k);
-    for (int k = 0; k < 4; ++k)
-        v.push_back(5e9);
+        v[k] = 1e9 + 1e8 * k;
     for (int k = 0; k < 5; ++k)
-        v.push_back(8e9 / std::pow(10.0, k));
+        v[15 + k] = 8e9 / std::pow(10.0, k);
     return v;
 }
 
@@ -176,20 +174,17 @@ TEST(InputArrayRecord, GoldenBytesOfOneSegment) {
     EXPECT_EQ(bytes, golden);
 }
 
-TEST(InputArrayRecord, RoundTripKeepsSegmentsAndRejectsTruncation) {
+TEST(InputArrayRecord, RoundTripKeepsSegmentsAndRejectsDamage) {
     InputArray a = ThreeSegments();
+    a.push_back(Segment::Log(1e6, 1e9, 50).Sub(10, 20));  // a window inside its law
     a += 12.5;
-    std::vector<InputArray> conformed = {a, InputArray(Segment::Fixed(0, 20))};
-    conformed[1].push_back(Segment::Fixed(0, 1));
-    ConformSegments(conformed);  // cuts nothing new into a, but exercises views
     std::vector<std::uint8_t> bytes = {0xAA};
-    conformed[0].Serialize(bytes);
+    a.Serialize(bytes);
     InputArray b;
     std::size_t used = 0;
     ASSERT_TRUE(b.Deserialize(bytes.data() + 1, bytes.size() - 1, &used));
     EXPECT_EQ(used, bytes.size() - 1);
-    EXPECT_EQ(b.GetSegments(), conformed[0].GetSegments());
-    EXPECT_EQ(b, a);
+    EXPECT_EQ(b.GetSegments(), a.GetSegments());
     const InputArray keep = ThreeSegments();
     for (std::size_t n = 0; n + 1 < bytes.size(); ++n) {
         InputArray c = keep;
