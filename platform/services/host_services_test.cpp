@@ -2,6 +2,7 @@
 
 #include <cwchar>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -22,22 +23,24 @@ void Configure(F change) {
     HostServices::SetConfiguration(config);
 }
 
+// GetSlotMap's result and its two outputs.
+std::tuple<bool, int, int> SlotMap(int slot, bool eightChannel) {
+    int test = 7, reference = 7;
+    const bool ok = GetService<ITestSet>()->GetSlotMap(slot, eightChannel, test, reference);
+    return {ok, test, reference};
+}
+
 TEST(StandInTestSet, SlotMapsOfBothModesAndTheirBounds) {
     HostServices::ScopedReset reset;
-    const ITestSet* ts = GetService<ITestSet>();
-    EXPECT_EQ(ts->GetIFMuxSlotCount(), 6);
-    int test = 7, reference = 7;
-    ASSERT_TRUE(ts->GetSlotMap(5, false, test, reference));
-    EXPECT_EQ(std::pair(test, reference), std::pair(-1, 100001));  // the shared R slot
+    EXPECT_EQ(GetService<ITestSet>()->GetIFMuxSlotCount(), 6);
+    EXPECT_EQ(SlotMap(5, false), std::tuple(true, -1, 100001));  // the shared R slot
     for (int slot = 0; slot < 8; ++slot) {
-        ASSERT_TRUE(ts->GetSlotMap(slot, true, test, reference));
         const int port = slot % 4 + 1;
-        EXPECT_EQ(std::pair(test, reference), slot < 4 ? std::pair(port, -1) : std::pair(-1, port));
+        EXPECT_EQ(SlotMap(slot, true),
+                  slot < 4 ? std::tuple(true, port, -1) : std::tuple(true, -1, port));
     }
-    EXPECT_FALSE(ts->GetSlotMap(6, false, test, reference));
-    EXPECT_EQ(std::pair(test, reference), std::pair(-1, -1));
-    EXPECT_FALSE(ts->GetSlotMap(-1, true, test, reference));
-    EXPECT_FALSE(ts->GetSlotMap(8, true, test, reference));
+    for (const auto& [slot, eightChannel] : {std::pair{6, false}, {-1, true}, {8, true}})
+        EXPECT_EQ(SlotMap(slot, eightChannel), std::tuple(false, -1, -1)) << slot;
 }
 
 TEST(StandInTestSet, SlotNumbersFollowTheSlotMap) {
@@ -86,7 +89,9 @@ TEST(StandInHardwareCaps, ConfiguredOffsetsAndUnsortedBreaks) {
         c.hardware.bandBreaks = {0.0, 2e9, 0.0, 1e9};  // zero entries delimit no band
         c.hardware.additionalBandBreaks = {};
         c.hardware.bandOffsets = {{1, 5e6}, {2, 0.0}};
+        c.hardware.ratingSteps = {3e9, 1e9};
     });
+    EXPECT_EQ(hw->GetFrequencyRating(2e9, 0), 2);
     EXPECT_EQ(hw->GetBandBreakCount(), 4);
     EXPECT_EQ(hw->GetBandNumber(0.5e9), 0);
     EXPECT_EQ(hw->GetBandNumber(1.5e9), 1);
