@@ -1,5 +1,6 @@
 #include "platform/measutil/input_array.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <random>
@@ -23,13 +24,11 @@ InputArray ThreeSegments() {
 }
 
 std::vector<double> ThreeSegmentValues() {
-    std::vector<double> v;
+    std::vector<double> v(20, 5e9);
     for (int k = 0; k <= 10; ++k)
-        v.push_back(1e9 + 1e8 * k);
-    for (int k = 0; k < 4; ++k)
-        v.push_back(5e9);
+        v[k] = 1e9 + 1e8 * k;
     for (int k = 0; k < 5; ++k)
-        v.push_back(8e9 / std::pow(10.0, k));
+        v[15 + k] = 8e9 / std::pow(10.0, k);
     return v;
 }
 
@@ -65,7 +64,6 @@ TEST(InputArrayAxis, ShiftMovesEveryPointAndEqualityComparesValues) {
     for (std::size_t i = 0; i < before.size(); ++i)
         EXPECT_EQ(a.at(i), before[i] - 200.0);
     EXPECT_NE(a, ThreeSegments());
-    a += 200.0;
     // Same points under a different segmentation are equal; one changed point is not.
     InputArray plain(ThreeSegments().GetArray());
     EXPECT_EQ(plain.NumSegments(), 20u);
@@ -132,9 +130,8 @@ TEST(InputArrayRepresentation, RecoversPiecesOfALawAroundInsertedPoints) {
     InputArray a(v);
     a.OptimizeRepresentation();
     EXPECT_LE(a.NumSegments(), 5u);
-    for (std::size_t i = 0; i < v.size(); ++i) {
+    for (std::size_t i = 0; i < v.size(); ++i)
         ASSERT_NEAR(a.at(i), v[i], 64 * 2.3e-16 * 26.5e9) << i;
-    }
     a.OptimizeRepresentation();  // stable
     EXPECT_LE(a.NumSegments(), 5u);
 }
@@ -143,8 +140,7 @@ TEST(InputArrayRepresentation, IrregularValuesStayExact) {
     std::mt19937 rng(::testing::UnitTest::GetInstance()->random_seed());
     std::uniform_real_distribution<double> u(1e6, 1e9);
     std::vector<double> v(300);
-    for (double& x : v)
-        x = u(rng);
+    std::generate(v.begin(), v.end(), [&] { return u(rng); });
     InputArray a(v);
     a.OptimizeRepresentation();
     EXPECT_EQ(a.GetArray(), v);
@@ -176,20 +172,17 @@ TEST(InputArrayRecord, GoldenBytesOfOneSegment) {
     EXPECT_EQ(bytes, golden);
 }
 
-TEST(InputArrayRecord, RoundTripKeepsSegmentsAndRejectsTruncation) {
+TEST(InputArrayRecord, RoundTripKeepsSegmentsAndRejectsDamage) {
     InputArray a = ThreeSegments();
+    a.push_back(Segment::Log(1e6, 1e9, 50).Sub(10, 20));  // a window inside its law
     a += 12.5;
-    std::vector<InputArray> conformed = {a, InputArray(Segment::Fixed(0, 20))};
-    conformed[1].push_back(Segment::Fixed(0, 1));
-    ConformSegments(conformed);  // cuts nothing new into a, but exercises views
     std::vector<std::uint8_t> bytes = {0xAA};
-    conformed[0].Serialize(bytes);
+    a.Serialize(bytes);
     InputArray b;
     std::size_t used = 0;
     ASSERT_TRUE(b.Deserialize(bytes.data() + 1, bytes.size() - 1, &used));
     EXPECT_EQ(used, bytes.size() - 1);
-    EXPECT_EQ(b.GetSegments(), conformed[0].GetSegments());
-    EXPECT_EQ(b, a);
+    EXPECT_EQ(b.GetSegments(), a.GetSegments());
     const InputArray keep = ThreeSegments();
     for (std::size_t n = 0; n + 1 < bytes.size(); ++n) {
         InputArray c = keep;
@@ -229,16 +222,15 @@ TEST(InputArrayConform, CutsEveryAxisAtTheUnionOfBoundaries) {
     b.push_back(Segment::Log(1.0, 1e6, 7));
     InputArray c(Segment::Linear(1.0, 6.0, 6));
     c.push_back(Segment::Fixed(2.0, 5));
+    const std::vector<InputArray> before = {a, b, c};
     std::vector<InputArray> all = {a, b, c, InputArray()};
     ConformSegments(all);
-    for (const InputArray& x : {all[0], all[1], all[2]}) {
-        ASSERT_EQ(x.NumSegments(), 3u);
-        EXPECT_EQ(x.SegmentStart(1), 4u);
-        EXPECT_EQ(x.SegmentStart(2), 6u);
+    for (std::size_t k = 0; k < 3; ++k) {
+        ASSERT_EQ(all[k].NumSegments(), 3u);
+        EXPECT_EQ(all[k].SegmentStart(1), 4u);
+        EXPECT_EQ(all[k].SegmentStart(2), 6u);
+        EXPECT_EQ(all[k].GetArray(), before[k].GetArray());
     }
-    EXPECT_EQ(all[0].GetArray(), a.GetArray());
-    EXPECT_EQ(all[1].GetArray(), b.GetArray());
-    EXPECT_EQ(all[2].GetArray(), c.GetArray());
     EXPECT_TRUE(all[3].empty());
     all[0].OptimizeRepresentation();
     EXPECT_EQ(all[0].GetSegments(), a.GetSegments());  // the pieces rejoin exactly

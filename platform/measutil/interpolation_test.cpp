@@ -72,49 +72,42 @@ TEST(FindNearestIndexAxis, TurningAndFlatAxesPickTheSolutionNearestTheStart) {
     EXPECT_DOUBLE_EQ(FindNearestIndex(flat, 0.0, 5.5), 9.5);  // between the segments
 }
 
-TEST(ValueSearchTrace, RisingAndFallingCrossingsInBothDirections) {
-    const std::vector<float> wave = {0, 2, 0, 2, 0};
-    double x = -1;
-    ASSERT_TRUE(ValueSearch(0.0, wave, 4, 0, 4, true, 1.0, x));
-    EXPECT_DOUBLE_EQ(x, 0.5);  // rising
-    ASSERT_TRUE(ValueSearch(0.5 + 1e-10, wave, 4, 0, 4, true, 1.0, x));
-    EXPECT_DOUBLE_EQ(x, 1.5);  // falling; the crossing at the start is skipped
-    ASSERT_TRUE(ValueSearch(4.0, wave, 4, 0, 4, false, 1.0, x));
-    EXPECT_DOUBLE_EQ(x, 3.5);
-    ASSERT_TRUE(ValueSearch(3.5 - 1e-10, wave, 4, 0, 4, false, 1.0, x));
-    EXPECT_DOUBLE_EQ(x, 2.5);
-    ASSERT_TRUE(ValueSearch(0.0, wave, 4, 1.6, 4, true, 1.0, x));
-    EXPECT_DOUBLE_EQ(x, 2.5);  // window starts after two crossings
-    ASSERT_TRUE(ValueSearch(2.0, wave, 4, 0, 4, true, 2.0, x));
-    EXPECT_DOUBLE_EQ(x, 3.0);  // a touching point counts
-}
-
-TEST(ValueSearchTrace, NothingFoundLeavesTheResult) {
-    const std::vector<float> ramp = {0, 1, 2, 3};
-    double x = -7;
-    EXPECT_FALSE(ValueSearch(0.0, ramp, 3, 0, 3, true, 5.0, x));
-    EXPECT_FALSE(ValueSearch(2.5, ramp, 3, 0, 3, true, 1.0, x));
-    EXPECT_FALSE(ValueSearch(0.5, ramp, 3, 0, 3, false, 1.0, x));
-    EXPECT_FALSE(ValueSearch(0.0, ramp, 3, 2, 1, true, 1.5, x));
+TEST(ValueSearchTrace, CrossingsTouchesRunsWindowsAndMisses) {
+    const std::vector<float> wave = {0, 2, 0, 2, 0}, ramp = {0, 1, 2, 3}, one = {4},
+                             plateau = {0, 1, 1, 1, 0};
+    const double kMiss = -7;  // a miss leaves the result as it was
+    // In order: rising and falling crossings both ways, the crossing at the start skipped; a
+    // window that starts after two crossings; a touching point; runs at the target (their end
+    // nearest the start, or the start inside them); lastIndex limited to the data; one point, on
+    // and off the target; misses (never reached, behind the start, an empty window, a NaN target).
+    const struct {
+        const std::vector<float>& data;
+        double start;
+        int lastIndex;
+        double lo, hi;
+        bool right;
+        double target, position;
+    } cases[] = {
+        {wave, 0.0, 4, 0, 4, true, 1.0, 0.5},     {wave, 0.5 + 1e-10, 4, 0, 4, true, 1.0, 1.5},
+        {wave, 4.0, 4, 0, 4, false, 1.0, 3.5},    {wave, 3.5 - 1e-10, 4, 0, 4, false, 1.0, 2.5},
+        {wave, 0.0, 4, 1.6, 4, true, 1.0, 2.5},   {wave, 2.0, 4, 0, 4, true, 2.0, 3.0},
+        {plateau, 0.0, 4, 0, 4, true, 1.0, 1.0},  {plateau, 2.5, 4, 0, 4, true, 1.0, 2.5},
+        {plateau, 4.0, 4, 0, 4, false, 1.0, 3.0}, {ramp, 99.0, 99, 0, 99, false, 3.0, 3.0},
+        {one, 0.0, 0, 0, 0, false, 4.0, 0.0},     {one, 0.0, 0, 0, 0, true, 5.0, kMiss},
+        {ramp, 0.0, 3, 0, 3, true, 5.0, kMiss},   {ramp, 2.5, 3, 0, 3, true, 1.0, kMiss},
+        {ramp, 0.5, 3, 0, 3, false, 1.0, kMiss},  {ramp, 0.0, 3, 2, 1, true, 1.5, kMiss},
+        {ramp, 0.0, 3, 0, 3, true, NAN, kMiss},
+    };
+    for (const auto& c : cases) {
+        double x = kMiss;
+        EXPECT_EQ(ValueSearch(c.start, c.data, c.lastIndex, c.lo, c.hi, c.right, c.target, x),
+                  c.position != kMiss);
+        EXPECT_DOUBLE_EQ(x, c.position)
+            << c.start << (c.right ? " right to " : " left to ") << c.target;
+    }
+    double x = kMiss;
     EXPECT_FALSE(ValueSearch(0.0, nullptr, 3, 0, 3, true, 1.0, x));
-    EXPECT_FALSE(ValueSearch(0.0, ramp, 3, 0, 3, true, std::nan(""), x));
-    EXPECT_EQ(x, -7);
-    ASSERT_TRUE(ValueSearch(0.0, ramp, 99, 0, 99, true, 3.0, x));  // lastIndex limited
-    EXPECT_EQ(x, 3.0);
-    const std::vector<float> one = {4};
-    EXPECT_TRUE(ValueSearch(0.0, one, 0, 0, 0, false, 4.0, x));
-    EXPECT_EQ(x, 0.0);
-}
-
-TEST(ValueSearchTrace, FlatRunAtTheTargetGivesTheNearEnd) {
-    const std::vector<float> plateau = {0, 1, 1, 1, 0};
-    double x = -1;
-    ASSERT_TRUE(ValueSearch(0.0, plateau, 4, 0, 4, true, 1.0, x));
-    EXPECT_EQ(x, 1.0);
-    ASSERT_TRUE(ValueSearch(2.5, plateau, 4, 0, 4, true, 1.0, x));
-    EXPECT_EQ(x, 2.5);
-    ASSERT_TRUE(ValueSearch(4.0, plateau, 4, 0, 4, false, 1.0, x));
-    EXPECT_EQ(x, 3.0);
+    EXPECT_EQ(x, kMiss);
 }
 
 // On random traces, a found position lies on the target and no data point strictly between

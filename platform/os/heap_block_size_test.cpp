@@ -13,39 +13,32 @@ using HostOs::kUnknownBlockSize;
 
 TEST(HeapBlockSize, KnowsOnlyLiveTrackedBlockStarts) {
     char* block = static_cast<char*>(HostOs::TrackedAlloc(40));
-    ASSERT_NE(block, nullptr);
+    void* empty = HostOs::TrackedAlloc(0);
+    ASSERT_TRUE(block != nullptr && empty != nullptr && empty != block);
     EXPECT_EQ(HeapBlockSize(block), 40u);
+    EXPECT_EQ(HeapBlockSize(empty), 0u);
     EXPECT_EQ(HeapBlockSize(block + 8), kUnknownBlockSize);  // interior pointer
     HostOs::TrackedFree(block);
-    EXPECT_EQ(HeapBlockSize(block), kUnknownBlockSize);  // freed: the address is not read
-
-    void* empty = HostOs::TrackedAlloc(0);
-    ASSERT_NE(empty, nullptr);
-    EXPECT_EQ(HeapBlockSize(empty), 0u);
     HostOs::TrackedFree(empty);
+    EXPECT_EQ(HeapBlockSize(block), kUnknownBlockSize);  // freed: the address is not read
+    std::vector<float, HostOs::TrackedAllocator<float>> v;
+    v.reserve(25);
+    v.resize(10);
+    EXPECT_EQ(HeapBlockSize(v.data()), 25 * sizeof(float));  // a tracked vector's capacity
 }
 
 TEST(HeapBlockSize, ForeignPointersAreUnknownAndNeverFreed) {
     int stackArray[16] = {};
     std::vector<double> plain(100);
     void* foreign = std::malloc(64);
-    EXPECT_EQ(HeapBlockSize(nullptr), kUnknownBlockSize);
-    EXPECT_EQ(HeapBlockSize(stackArray), kUnknownBlockSize);
-    EXPECT_EQ(HeapBlockSize(plain.data()), kUnknownBlockSize);
-    EXPECT_EQ(HeapBlockSize(plain.data() + 10), kUnknownBlockSize);
-    EXPECT_EQ(HeapBlockSize(foreign), kUnknownBlockSize);
+    for (const void* p : {(const void*)nullptr, (const void*)stackArray, (const void*)plain.data(),
+                          (const void*)(plain.data() + 10), (const void*)foreign})
+        EXPECT_EQ(HeapBlockSize(p), kUnknownBlockSize);
     // Freeing what the registry does not know is ignored (the sanitizer build would report a
     // bad free of the stack array or a double free of `foreign`).
     HostOs::TrackedFree(stackArray);
     HostOs::TrackedFree(foreign);
     std::free(foreign);
-}
-
-TEST(HeapBlockSize, TrackedVectorsReportTheirCapacity) {
-    std::vector<float, HostOs::TrackedAllocator<float>> v;
-    v.reserve(25);
-    v.resize(10);
-    EXPECT_EQ(HeapBlockSize(v.data()), 25 * sizeof(float));
 }
 
 TEST(HeapBlockSize, RegistryIsSafeAcrossThreads) {
@@ -59,9 +52,8 @@ TEST(HeapBlockSize, RegistryIsSafeAcrossThreads) {
             }
         });
     }
-    for (auto& th : threads) {
+    for (auto& th : threads)
         th.join();
-    }
 }
 
 }  // namespace

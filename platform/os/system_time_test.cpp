@@ -17,24 +17,20 @@ std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d) {
     return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
 }
 
-std::int64_t MillisSinceEpoch(std::chrono::system_clock::time_point t) {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(t.time_since_epoch()).count();
+std::int64_t MillisNow() {
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(now).count();
 }
 
 TEST(SystemTime, IsTheCurrentUtcTimeToTheMillisecond) {
-    const std::int64_t before = MillisSinceEpoch(std::chrono::system_clock::now());
+    const std::int64_t before = MillisNow();
     SYSTEMTIME st{};
     GetSystemTime(&st);
-    const std::int64_t after = MillisSinceEpoch(std::chrono::system_clock::now());
+    const std::int64_t after = MillisNow();
+    GetSystemTime(nullptr);  // ignored
 
-    ASSERT_GE(st.wMonth, 1);
-    ASSERT_LE(st.wMonth, 12);
-    ASSERT_GE(st.wDay, 1);
-    ASSERT_LE(st.wDay, 31);
-    ASSERT_LE(st.wHour, 23);
-    ASSERT_LE(st.wMinute, 59);
-    ASSERT_LE(st.wSecond, 60);
-    ASSERT_LE(st.wMilliseconds, 999);
+    ASSERT_TRUE(st.wMonth >= 1 && st.wMonth <= 12 && st.wDay >= 1 && st.wDay <= 31);
+    ASSERT_TRUE(st.wHour <= 23 && st.wMinute <= 59 && st.wSecond <= 60 && st.wMilliseconds <= 999);
     const std::int64_t days = DaysFromCivil(st.wYear, st.wMonth, st.wDay);
     const std::int64_t stamp =
         ((days * 24 + st.wHour) * 60 + st.wMinute) * 60000 + st.wSecond * 1000 + st.wMilliseconds;

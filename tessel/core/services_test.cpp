@@ -31,46 +31,38 @@ TEST(ServiceAccessPath, CreatesOneAccessorForTheProcess) {
     EXPECT_EQ(HostServices::AccessorsCreated(), created);
 }
 
-TEST(ServiceAccessPath, KeysAreTheAccessorsKeysOnePerType) {
-    auto& accessor = CapabilitiesAccessor();
-    EXPECT_EQ(ServiceKey<ITestSet>(), accessor.GetInterfaceKey(typeid(ITestSet*)));
-    EXPECT_EQ(ServiceKey<ITestSet>(), ServiceKey<ITestSet>());
-    const std::set<long> keys = {ServiceKey<ITestSet>(),
-                                 ServiceKey<INAHardwareCaps>(),
-                                 ServiceKey<IHWSpurs>(),
-                                 ServiceKey<QuorApp::IQuorCore>(),
-                                 ServiceKey<Interface::IAuxReceiverManager>(),
-                                 ServiceKey<QuorApp::IReportErrorInternal>()};
-    EXPECT_EQ(keys.size(), 6u);
+// Every service has its own key, the accessor's, and an object behind it.
+template <class I>
+void ExpectAccessorKeyAndObject() {
+    EXPECT_EQ(ServiceKey<I>(), CapabilitiesAccessor().GetInterfaceKey(typeid(I*)));
+    EXPECT_NE(GetService<I>(), nullptr);
+}
+template <class... I>
+void ExpectOwnKeysAndObjects() {
+    EXPECT_EQ(std::set<long>{ServiceKey<I>()...}.size(), sizeof...(I));
+    (ExpectAccessorKeyAndObject<I>(), ...);
+}
+
+TEST(ServiceAccessPath, EveryHostServiceHasItsKeyAndAnObject) {
+    HostServices::ScopedReset reset;
+    ExpectOwnKeysAndObjects<ITestSet, INAHardwareCaps, IHWSpurs, QuorApp::IQuorCore,
+                            Interface::IAuxReceiverManager, QuorApp::IReportErrorInternal>();
+    EXPECT_EQ(GetService<QuorApp::IQuorCore>()->GetTestSet(), GetService<ITestSet>());
 }
 
 TEST(ServiceAccessPath, ResolvesInstalledDoublesOnEveryCall) {
     HostServices::ScopedReset reset;
     auto* standIn = GetService<QuorApp::IReportErrorInternal>();
     standIn->ReportError(Tessel::kFail, L"to the stand-in");
-
     MockErrorReport mock;
     EXPECT_CALL(mock, ReportError(Tessel::kArchiveError, std::wstring(L" message")))
         .WillOnce(::testing::Return(Tessel::kOk));
     HostServices::InstallService<QuorApp::IReportErrorInternal>(&mock);
-    EXPECT_EQ(GetService<QuorApp::IReportErrorInternal>(), &mock);
     GetService<QuorApp::IReportErrorInternal>()->ReportError(Tessel::kArchiveError, L" message");
-
     HostServices::RemoveService<QuorApp::IReportErrorInternal>();
     EXPECT_EQ(GetService<QuorApp::IReportErrorInternal>(), standIn);
     ASSERT_EQ(HostServices::ReportedErrors().size(), 1u);
     EXPECT_EQ(HostServices::ReportedErrors()[0].code, Tessel::kFail);
-}
-
-TEST(ServiceAccessPath, EveryHostServiceIsAvailable) {
-    HostServices::ScopedReset reset;
-    EXPECT_NE(GetService<ITestSet>(), nullptr);
-    EXPECT_NE(GetService<INAHardwareCaps>(), nullptr);
-    EXPECT_NE(GetService<IHWSpurs>(), nullptr);
-    EXPECT_NE(GetService<QuorApp::IQuorCore>(), nullptr);
-    EXPECT_NE(GetService<Interface::IAuxReceiverManager>(), nullptr);
-    EXPECT_NE(GetService<QuorApp::IReportErrorInternal>(), nullptr);
-    EXPECT_EQ(GetService<QuorApp::IQuorCore>()->GetTestSet(), GetService<ITestSet>());
 }
 
 }  // namespace
