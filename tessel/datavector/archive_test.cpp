@@ -5,7 +5,9 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -103,12 +105,8 @@ class ArchiveFile : public ::testing::Test {
     }
     int Open(int flags) { return open(path_.c_str(), flags | O_CLOEXEC, 0600); }
     Bytes Get() {
-        Bytes b(4096);
-        const int fd = Open(O_RDONLY);
-        const ssize_t n = read(fd, b.data(), b.size());
-        close(fd);
-        b.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
-        return b;
+        std::ifstream file(path_, std::ios::binary);
+        return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
     }
     std::string dir_, path_;
 };

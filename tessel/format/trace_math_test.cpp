@@ -68,19 +68,4 @@ TEST(TraceMath, FormsTouchOnlyTheRunAndVectorFormsCheckTheirArguments) {
     EXPECT_EQ(out[4], TsComplex());
 }
 
-// Any sample type with float members re and im instantiates the global kernels.
-struct Pair {
-    float re, im;
-};
-
-TEST(TraceMath, GlobalTemplatesServeOtherSampleLayouts) {
-    const Pair a[2] = {{1.0f, 2.0f}, {1e8f, 1.0f}}, b[2] = {{0.5f, -1.0f}, {1.0f, 1.0f}};
-    Pair out[2];
-    EXPECT_EQ(::TraceMathAdd<Pair>(a, b, out, 0, 2), 0);
-    EXPECT_EQ(out[0].re, 1.5f);
-    EXPECT_EQ(out[1].re, 1e8f);
-    EXPECT_EQ(::TraceMathSubtract<Pair>(a, b, out, 0, 1), 0);
-    EXPECT_EQ(out[0].im, 3.0f);
-}
-
 }  // namespace
