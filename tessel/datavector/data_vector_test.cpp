@@ -1,13 +1,11 @@
 #include "tessel/datavector/data_vector.h"
 
-#include <cmath>
 #include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "tessel/datavector/data_vector_rep.h"
-#include "tessel/datavector/init_vec.h"
 
 namespace {
 
@@ -133,19 +131,6 @@ TEST(DataVectorRep, ResizeReportsEnlargementAndFillsOnlyOnChange) {
     rep.Copy(&other);  // only the valid index, clamped to this size
     EXPECT_EQ(rep.ValidIndex(), 2);
     EXPECT_EQ(rep.Elements()[0].re, 5.0f);
-}
-
-TEST(InitVec, WritesTheMissingDataValueOfEachType) {
-    std::vector<float> f(3, 1.0f);
-    std::vector<TsComplex> z(2, TsComplex(1, 1));
-    std::vector<::TsComplex> g(2, ::TsComplex{1, 1});
-    Tessel::InitVec(f);
-    Tessel::InitVec(z);
-    Tessel::InitVec(g);
-    EXPECT_EQ(f, std::vector<float>(3, -200.0f));
-    EXPECT_EQ(z, std::vector<TsComplex>(2, kMissing));
-    EXPECT_EQ(std::make_tuple(g[1].re, g[1].im), std::make_tuple(1.0e-10f, 0.0f));
-    EXPECT_NEAR(20 * std::log10(double(kMissing.re)), -200.0, 1e-5);
 }
 
 }  // namespace

@@ -32,10 +32,7 @@ TEST(FormatZeroValue, ObjectKeepsItsOwnZeroValueForMemberLogMag) {
     EXPECT_EQ(range[0], float(saved));  // the range form uses the library-wide value
     EXPECT_FLOAT_EQ(arr[1], float(20 * std::log10(0.5)));
     EXPECT_EQ(vec[1], arr[1]);
-
-    Format copy;
-    copy = format;
-    EXPECT_EQ(copy.GetLogMagZerovalue(), -90.0);
+    EXPECT_EQ(format.GetLogMagZerovalue(), -90.0);
 }
 
 TEST(FormatDoubleForms, KeepTheUnroundedValues) {

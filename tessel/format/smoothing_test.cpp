@@ -139,9 +139,10 @@ TEST(SmoothPhase, AveragesTheUnwrappedWindowAndWrapsTheMean) {
     EXPECT_NEAR(out[1], (6.2 + 2 * kPi - 3.1) / 3, 1e-6);
 
     // A linear phase ramp wrapped into -π..π: the mean of a symmetric window of a line is the
-    // line, and at the edges the line's clamped values repeat.
+    // line, and at the edges the line's clamped values repeat. Slopes of ±2.5 make wrap steps
+    // of ∓3.78, just beyond π.
     const int n = 400, aperture = 21;
-    for (const double slope : {0.37, -1.9}) {
+    for (const double slope : {0.37, -1.9, 2.5, -2.5}) {
         std::vector<float> ramp(n);
         std::vector<double> line(n);
         for (int i = 0; i < n; ++i) {
