@@ -1,5 +1,7 @@
 #include "tessel/datavector/multi_vector.h"
 
+#include <string>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -14,22 +16,21 @@ using Tessel::TsComplex;
 
 const TsComplex kMissing(1.0e-10f, 0.0f);
 
-// Numbers the elements of a complex multi-vector 0, 1, 2, ... in storage order.
-void Number(MultiVector& m) {
+// A complex 2 x 3 multi-vector whose elements are numbered 0 .. 5 in storage order.
+MultiVector Numbered2x3() {
+    MultiVector m(DataVector::DataTypeComplex, 2, 3);
     for (int i = 0; i < m.TotalSize(); ++i)
         m.GetComplexBuf()[i] = TsComplex(float(i), 0);
+    return m;
 }
 
-TEST(MultiVector, TwoByThreeLayout) {
+TEST(MultiVector, LayoutIsRowMajorWithStridesOfTheLaterDimensions) {
     MultiVector m(DataVector::DataTypeComplex, 2, 3);
-    EXPECT_EQ(m.GetRank(), 2);
-    EXPECT_EQ(m.Size(), 3);
-    EXPECT_EQ(m.TotalSize(), 6);
+    EXPECT_EQ(std::make_tuple(m.GetRank(), m.Size(), m.TotalSize(), m.GetUnit(), m.GetName()),
+              std::make_tuple(2, 3, 6, Tessel::UnitNone, std::wstring()));
     EXPECT_EQ(m.GetDimensions(), (std::vector<int>{2, 3}));
-    EXPECT_EQ(m.GetUnit(), Tessel::UnitNone);
-    EXPECT_EQ(m.GetName(), L"");
-    for (int i = 0; i < 6; ++i)
-        EXPECT_EQ(m.GetComplexBuf()[i], kMissing);
+    EXPECT_EQ(std::vector<TsComplex>(m.GetComplexBuf(), m.GetComplexBuf() + 6),
+              std::vector<TsComplex>(6, kMissing));
     TsComplex* base = m.GetComplexBuf();
     EXPECT_EQ(m.GetComplexBuf(1, 0) - base, 3);  // strides 3 and 1
     EXPECT_EQ(m.GetComplexBuf(0, 1) - base, 1);
@@ -40,16 +41,14 @@ TEST(MultiVector, TwoByThreeLayout) {
     EXPECT_EQ(m.GetComplexBuf(0, -1), nullptr);
     EXPECT_EQ(m.GetScalarBuf(), nullptr);  // other type
     EXPECT_EQ(m.GetScalarBuf(0, 0), nullptr);
-}
 
-TEST(MultiVector, ThreeDimensionalStridesAreProductsOfLaterDimensions) {
-    MultiVector m(DataVector::DataTypeScalar, 2, 3, 4);
-    float* base = m.GetScalarBuf();
-    EXPECT_EQ(m.TotalSize(), 24);
-    EXPECT_EQ(m.GetScalarBuf(1, 0, 0) - base, 12);
-    EXPECT_EQ(m.GetScalarBuf(1, 2, 3) - base, 23);
-    EXPECT_EQ(m.GetScalarBuf(std::vector<int>{0, 1}) - base, 4);
-    EXPECT_EQ(base[23], -200.0f);
+    MultiVector cube(DataVector::DataTypeScalar, 2, 3, 4);
+    float* start = cube.GetScalarBuf();
+    EXPECT_EQ(cube.TotalSize(), 24);
+    EXPECT_EQ(cube.GetScalarBuf(1, 0, 0) - start, 12);
+    EXPECT_EQ(cube.GetScalarBuf(1, 2, 3) - start, 23);
+    EXPECT_EQ(cube.GetScalarBuf(std::vector<int>{0, 1}) - start, 4);
+    EXPECT_EQ(start[23], -200.0f);
 }
 
 TEST(MultiVector, InvalidDimensionsThrowOne) {
@@ -64,24 +63,18 @@ TEST(MultiVector, InvalidDimensionsThrowOne) {
 }
 
 TEST(MultiVector, ResizeKeepsRowPrefixesAndFillsTheRest) {
-    MultiVector m(DataVector::DataTypeComplex, 2, 3);
-    Number(m);
+    MultiVector m = Numbered2x3();
     m.SetName(L"S");
     m.SetUnit(Tessel::UnitDB);
     m.SetValid(3);
     MultiVector old = m;
     ASSERT_TRUE(m.Resize(5, false));
     EXPECT_EQ(m.TotalSize(), 10);
-    const float expect[2][5] = {{0, 1, 2, -1, -1}, {3, 4, 5, -1, -1}};
-    for (int r = 0; r < 2; ++r) {
-        for (int c = 0; c < 5; ++c) {
-            const TsComplex want = expect[r][c] < 0 ? kMissing : TsComplex(expect[r][c], 0);
-            EXPECT_EQ(*m.GetComplexBuf(r, c), want) << r << "," << c;
-        }
-    }
-    EXPECT_EQ(m.GetName(), L"S");
-    EXPECT_EQ(m.GetUnit(), Tessel::UnitDB);
-    EXPECT_EQ(m.ValidIndex(), 3);
+    const TsComplex x = kMissing;
+    EXPECT_EQ(std::vector<TsComplex>(m.GetComplexBuf(), m.GetComplexBuf() + 10),
+              (std::vector<TsComplex>{{0, 0}, {1, 0}, {2, 0}, x, x, {3, 0}, {4, 0}, {5, 0}, x, x}));
+    EXPECT_EQ(std::make_tuple(m.GetName(), m.GetUnit(), m.ValidIndex()),
+              std::make_tuple(std::wstring(L"S"), Tessel::UnitDB, 3));
     EXPECT_EQ(old.Size(), 3);  // the copy keeps the old record
     EXPECT_EQ(*old.GetComplexBuf(1, 2), TsComplex(5, 0));
 
@@ -93,15 +86,14 @@ TEST(MultiVector, ResizeKeepsRowPrefixesAndFillsTheRest) {
 }
 
 TEST(MultiVector, ReshapeInPlaceIsSeenByCopiesAndFillsEverything) {
-    MultiVector m(DataVector::DataTypeComplex, 2, 3);
-    Number(m);
+    MultiVector m = Numbered2x3();
     MultiVector copy = m;
     DataVector& asVector = copy;
     ASSERT_TRUE(asVector.Resize(4, true));  // a multi-vector's Resize through DataVector
     EXPECT_EQ(m.Size(), 4);
     EXPECT_EQ(m.TotalSize(), 8);
-    for (int i = 0; i < 8; ++i)
-        EXPECT_EQ(m.GetComplexBuf()[i], kMissing);
+    EXPECT_EQ(std::vector<TsComplex>(m.GetComplexBuf(), m.GetComplexBuf() + 8),
+              std::vector<TsComplex>(8, kMissing));
 }
 
 TEST(MultiVector, RecordFieldsAreReachedThroughDataVector) {
@@ -110,16 +102,13 @@ TEST(MultiVector, RecordFieldsAreReachedThroughDataVector) {
     v.SetName(L"ports");
     v.SetFormat(Tessel::FormatPhase);
     EXPECT_FALSE(v.SetValid(3));  // clamped to the last dimension
-    EXPECT_EQ(m.GetName(), L"ports");
-    EXPECT_EQ(m.GetFormat(), Tessel::FormatPhase);
-    EXPECT_EQ(m.ValidIndex(), 2);
-    EXPECT_EQ(v.Size(), 2);
+    EXPECT_EQ(std::make_tuple(m.GetName(), m.GetFormat(), m.ValidIndex(), v.Size()),
+              std::make_tuple(std::wstring(L"ports"), Tessel::FormatPhase, 2, 2));
     EXPECT_EQ(v.GetScalarBuf(), m.GetScalarBuf(0, 0));
 }
 
 TEST(MultiVector, FlatCopiesShareElementsAndCannotBreakTheMultiVector) {
-    MultiVector m(DataVector::DataTypeComplex, 2, 3);
-    Number(m);
+    MultiVector m = Numbered2x3();
     DataVector flat = m;  // a plain data vector over all six elements
     EXPECT_EQ(flat.GetRank(), 1);
     EXPECT_EQ(flat.Size(), 6);

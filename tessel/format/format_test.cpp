@@ -1,7 +1,7 @@
 #include "tessel/format/format.h"
 
 #include <cmath>
-#include <complex>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -19,7 +19,6 @@ TEST(FormatZeroValue, ObjectKeepsItsOwnZeroValueForMemberLogMag) {
     TsComplex::m_logMagZeroValue = -180.0;
     Format format;  // takes the library-wide value at construction
     TsComplex::m_logMagZeroValue = saved;
-    EXPECT_EQ(format.GetLogMagZerovalue(), -180.0);
     EXPECT_EQ(format.SetLogMagZeroValue(-90.0), -180.0);
 
     const std::vector<TsComplex> z = {TsComplex(0.0f, 0.0f), TsComplex(0.0f, -0.5f)};
@@ -33,40 +32,35 @@ TEST(FormatZeroValue, ObjectKeepsItsOwnZeroValueForMemberLogMag) {
     EXPECT_EQ(range[0], float(saved));  // the range form uses the library-wide value
     EXPECT_FLOAT_EQ(arr[1], float(20 * std::log10(0.5)));
     EXPECT_EQ(vec[1], arr[1]);
-
-    Format copy;
-    copy = format;
-    EXPECT_EQ(copy.GetLogMagZerovalue(), -90.0);
+    EXPECT_EQ(format.GetLogMagZerovalue(), -90.0);
 }
 
 TEST(FormatDoubleForms, KeepTheUnroundedValues) {
     const std::vector<TsComplex> z = {TsComplex(0.3f, -0.4f), TsComplex(-1.0f, 1e-3f)};
     std::vector<double> phase, swr, re, im;
-    ASSERT_EQ(Format::Phase(z, phase), kOk);
-    ASSERT_EQ(Format::SWR(z, swr), kOk);
-    ASSERT_EQ(Format::Real(z, re), kOk);
-    ASSERT_EQ(Format::Imag(z, im), kOk);
+    ASSERT_EQ(
+        Format::Phase(z, phase) | Format::SWR(z, swr) | Format::Real(z, re) | Format::Imag(z, im),
+        kOk);
+    const double m = std::hypot(double(0.3f), double(0.4f));
     EXPECT_EQ(phase[0], std::atan2(double(-0.4f), double(0.3f)));
-    EXPECT_DOUBLE_EQ(swr[0], (1 + std::hypot(double(0.3f), double(0.4f))) /
-                                 (1 - std::hypot(double(0.3f), double(0.4f))));
-    EXPECT_EQ(re[1], -1.0);
-    EXPECT_EQ(im[1], double(1e-3f));
+    EXPECT_DOUBLE_EQ(swr[0], (1 + m) / (1 - m));
+    EXPECT_EQ(std::make_pair(re[1], im[1]), std::make_pair(-1.0, double(1e-3f)));
 }
 
-TEST(FormatTwoPointDelay, PhaseStepOverAngularSpacing) {
+TEST(FormatTwoPointDelay, WrappedPhaseStepOverAngularSpacingAndZeroForNoRisingSpacing) {
     const TsComplex a = TsComplex::FromMagPhase(1.0, 0.5), b = TsComplex::FromMagPhase(1.0, 0.2);
-    const double expected = (a.Phase() - b.Phase()) / (2 * kPi * 1e6);
-    EXPECT_DOUBLE_EQ(Format::Delay(a, b, 1e9, 1e9 + 1e6), expected);
+    EXPECT_DOUBLE_EQ(Format::Delay(a, b, 1e9, 1e9 + 1e6),
+                     (a.Phase() - b.Phase()) / (2 * kPi * 1e6));
     // The step wraps by one turn: 3 rad to -3 rad is a step of 6 - 2π.
     const TsComplex c = TsComplex::FromMagPhase(1.0, 3.0), d = TsComplex::FromMagPhase(1.0, -3.0);
     EXPECT_NEAR(Format::Delay(c, d, 0.0, 1.0), (c.Phase() - d.Phase() - 2 * kPi) / (2 * kPi),
                 1e-15);
-    // Equal or descending stimulus gives 0.
     EXPECT_EQ(Format::Delay(a, b, 5.0, 5.0), 0.0);
     EXPECT_EQ(Format::Delay(a, b, 6.0, 5.0), 0.0);
 }
 
 TEST(FormatReactance, ImpedanceAndAdmittanceGiveInductanceOrCapacitance) {
+    // The cases alternate the expected flag, so that each one is seen to be written.
     const double f = 1e6, w = 2 * kPi * f;
     bool isCap = true;
     EXPECT_DOUBLE_EQ(Format::Z_ToInductance(TsComplex(50, 62.8f), f, isCap), 62.8f / w);
@@ -75,14 +69,13 @@ TEST(FormatReactance, ImpedanceAndAdmittanceGiveInductanceOrCapacitance) {
     EXPECT_TRUE(isCap);
     EXPECT_EQ(Format::Z_ToInductance(TsComplex(50, -10), 0.0, isCap), 0.0);
     EXPECT_FALSE(isCap);
-
+    EXPECT_EQ(Format::Y_ToInductance(TsComplex(0.02f, 0.0f), f, isCap), 0.0);
+    EXPECT_TRUE(isCap);  // B = 0 counts as a (zero) capacitance
     EXPECT_DOUBLE_EQ(Format::Y_ToInductance(TsComplex(0.02f, -0.01f), f, isCap),
                      1 / (w * double(0.01f)));
     EXPECT_FALSE(isCap);
-    EXPECT_DOUBLE_EQ(Format::Y_ToInductance(TsComplex(0.02f, 0.0f), f, isCap), 0.0);
-    EXPECT_TRUE(isCap);  // B = 0 counts as a (zero) capacitance
     EXPECT_DOUBLE_EQ(Format::Y_ToInductance(TsComplex(0.02f, 0.5f), f, isCap), 0.5 / w);
-    isCap = true;
+    EXPECT_TRUE(isCap);
     EXPECT_EQ(Format::Y_ToInductance(TsComplex(0, 1), 0.0, isCap), 0.0);
     EXPECT_FALSE(isCap);
 }

@@ -38,46 +38,36 @@ TEST(PowerLevels, MatchClosedFormsAcrossTheImpedance) {
     }
 }
 
-TEST(PowerLevels, NonPositiveRealPartGivesANegativeLevel) {
-    const TsComplex z[2] = {TsComplex(0.0f, 2.0f), TsComplex(-0.0f, -2.0f)};
-    float out[2];
-    FormatLogMag_V(z, out, 2, 50.0, false);
-    EXPECT_FLOAT_EQ(out[0], -float(std::sqrt(4e-3 * 50.0)));
-    EXPECT_LT(out[1], 0.0f);
-    FormatLogMag_A(z, out, 2, 50.0, false);
-    EXPECT_FLOAT_EQ(out[0], -float(std::sqrt(4e-3 * 50.0) / 50.0));
-}
-
-TEST(PowerLevels, RawFlagTakesTheRealPartAsTheLevel) {
-    const TsComplex z[3] = {TsComplex(-0.25f, 9.0f), TsComplex(100.0f, -1.0f),
-                            TsComplex(0.0f, 3.0f)};
+TEST(PowerLevels, ZeroRealPartIsNegativeAndTheRawFlagTakesTheRealPartAsTheLevel) {
+    const TsComplex z[3] = {TsComplex(0.0f, 3.0f), TsComplex(100.0f, -1.0f),
+                            TsComplex(-0.25f, 9.0f)};
     float out[3];
+    FormatLogMag_V(z, out, 1, 50.0, false);
+    EXPECT_FLOAT_EQ(out[0], -float(std::sqrt(9e-3 * 50.0)));
+    FormatLogMag_A(z, out, 1, 50.0, false);
+    EXPECT_FLOAT_EQ(out[0], -float(std::sqrt(9e-3 * 50.0) / 50.0));
+
     FormatLogMag_V(z, out, 3, 50.0, true);
-    EXPECT_EQ(out[0], -0.25f);
+    EXPECT_EQ(out[2], -0.25f);
     FormatLogMag_A(z, out, 3, 50.0, true);
     EXPECT_EQ(out[1], 100.0f);
-    FormatLogMag_dBmV(z, out, 3, 50.0, true);
-    EXPECT_FLOAT_EQ(out[1], 40.0f);
-    EXPECT_EQ(out[2], -200.0f);                     // a zero level, not -∞
-    FormatLogMag_dBmV(z + 2, out, 1, 50.0, false);  // |z|² = 9: a level, not the zero value
-    EXPECT_FLOAT_EQ(out[0], float(20 * std::log10(std::sqrt(9e-3 * 50.0) * 1000)));
-    FormatLogMag_dBmA(z, out, 3, 50.0, true);
-    EXPECT_FLOAT_EQ(out[1], 40.0f);
-    EXPECT_EQ(out[2], -200.0f);
+    for (auto* dbForm : {FormatLogMag_dBmV, FormatLogMag_dBmA}) {
+        dbForm(z, out, 3, 50.0, true);
+        EXPECT_FLOAT_EQ(out[1], 40.0f);
+        EXPECT_EQ(out[0], -200.0f);  // a zero level, not -∞
+    }
 }
 
 TEST(NoiseDensity, VoltageDensityOfANoiseTemperature) {
     // 290 K across 50 Ω: sqrt(k·T·R) volts per root hertz.
-    const TsComplex z[2] = {TsComplex(290.0f, 4.0f), TsComplex(-290.0f, 0.0f)};
-    float out[2];
-    ASSERT_EQ(FormatNoiseDensity_dBmV(z, out, 2, 50.0), kOk);
+    const TsComplex z[3] = {TsComplex(290.0f, 4.0f), TsComplex(-290.0f, 0.0f), TsComplex()};
+    float out[3];
+    ASSERT_EQ(FormatNoiseDensity_dBmV(z, out, 3, 50.0), kOk);
     const double volts = std::sqrt(1.3806504e-23 * 290.0 * 50.0);
     EXPECT_FLOAT_EQ(out[0], float(20 * std::log10(volts * 1000)));
     EXPECT_EQ(out[1], out[0]);
-    const TsComplex zero;
-    FormatNoiseDensity_dBmV(&zero, out, 1, 50.0);
-    EXPECT_EQ(out[0], -200.0f);
-    FormatLogMag_dBmA(&zero, out, 1, 50.0, false);
+    EXPECT_EQ(out[2], -200.0f);
+    FormatLogMag_dBmA(z + 2, out, 1, 50.0, false);
     EXPECT_EQ(out[0], -200.0f);
     EXPECT_EQ(FormatLogMag_V(nullptr, out, 1, 50.0, false), kInvalidArg);
 }
