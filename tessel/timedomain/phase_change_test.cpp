@@ -92,7 +92,9 @@ TEST(PhaseChange, SectionOneDelayAtOneFrequency) {
     ExpectFactor(in[0], out[0], std::polar(1.0, -0.1));
 }
 
-TEST(PhaseChange, PerPointFactorsFollowTheStimulus) {
+// Separate sections; then one line of the three delays (sections flag set) or of section 1
+// alone (flag clear), all with the dispersion of section 1.
+TEST(PhaseChange, PerPointFactorsFollowTheStimulusForSeparateAndSingleLines) {
     const InputArray axis(Segment::Linear(1e9, 5e9, 9));
     const auto in = Samples(9);
     std::vector<TsComplex> out(9);
@@ -102,34 +104,23 @@ TEST(PhaseChange, PerPointFactorsFollowTheStimulus) {
     a.media1 = MediaWaveguide;
     a.cutoff1 = 2e9;  // below and at the cutoff the section adds no phase
     a.delay2 = 0.1e-9;
+    a.delay3 = 0.4e-9;
     a.dcLoss1 = 0.5;
     a.slope1 = 0.25;  // dB per GHz
-    ASSERT_EQ(a.Run(in.data(), &axis, 0, 9, out.data()), Tessel::kOk);
-    for (int i = 0; i < 9; ++i) {
-        const double f = 1e9 + i * 0.5e9;
-        const double w1 = f > 2e9 ? std::sqrt(1 - (2e9 / f) * (2e9 / f)) : 0.0;
-        const double phi = 2 * M_PI * f * (0.2e-9 * w1 + 0.1e-9) - 0.3;
-        ExpectFactor(in[i], out[i], std::polar(std::pow(10.0, (0.5 + 0.25 * f / 1e9) / 20), phi));
+    for (int line = 0; line < 3; ++line) {
+        a.singleLine = line > 0;
+        a.sections = line == 1;
+        ASSERT_EQ(a.Run(in.data(), &axis, 0, 9, out.data()), Tessel::kOk);
+        for (int i = 0; i < 9; ++i) {
+            const double f = 1e9 + i * 0.5e9;
+            const double w1 = f > 2e9 ? std::sqrt(1 - (2e9 / f) * (2e9 / f)) : 0.0;
+            const double delay = line == 0   ? 0.2e-9 * w1 + 0.5e-9
+                                 : line == 1 ? 0.7e-9 * w1
+                                             : 0.2e-9 * w1;
+            const double gain = std::pow(10.0, (0.5 + 0.25 * f / 1e9) / 20);
+            ExpectFactor(in[i], out[i], std::polar(gain, 2 * M_PI * f * delay - 0.3));
+        }
     }
-}
-
-TEST(PhaseChange, SingleLineSumsTheDelaysWithSectionsFlag) {
-    const InputArray axis(Segment::Linear(1e9, 2e9, 2));
-    const auto in = Samples(2);
-    std::vector<TsComplex> out(2);
-    Args a;
-    a.delay1 = 0.1e-9;
-    a.delay2 = 0.2e-9;
-    a.delay3 = 0.4e-9;
-    a.media1 = MediaWaveguide;
-    a.cutoff1 = 0.5e9;
-    a.singleLine = a.sections = true;
-    ASSERT_EQ(a.Run(in.data(), &axis, 0, 2, out.data()), Tessel::kOk);
-    const double w1 = std::sqrt(1 - 0.25 * 0.25);  // at 2 GHz, all sections take w1
-    ExpectFactor(in[1], out[1], std::polar(1.0, 2 * M_PI * 2e9 * 0.7e-9 * w1));
-    a.sections = false;  // only section 1 then
-    ASSERT_EQ(a.Run(in.data(), &axis, 0, 2, out.data()), Tessel::kOk);
-    ExpectFactor(in[1], out[1], std::polar(1.0, 2 * M_PI * 2e9 * 0.1e-9 * w1));
 }
 
 TEST(PhaseChange, LossModelsOfSectionsTwoAndThree) {
