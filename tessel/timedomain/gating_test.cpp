@@ -235,6 +235,7 @@ TEST(GatingEstimateDC, WorkedExamples) {
         {on(2.8), on(2.9), on(3.0), -0.3},
         {{0.3f, 0.4f}, {0.301f, 0.2f}, {0.3005f, 0.0f}, 0.5},
         {{-0.3f, 0.4f}, {-0.301f, 0.6f}, {-0.3005f, 0.8f}, -0.5},
+        {{0.3f, 0.01f}, {0.301f, 0.005f}, {0.3f, 0.0f}, std::hypot(0.3f, 0.01f)},  // circle ignored
     };
     for (const auto& [p0, p1, p2, want] : cases) {
         EXPECT_NEAR(Gating::EstimateDC(&p0, &p1, &p2), want, 1e-6) << want;

@@ -84,12 +84,14 @@ TEST(PhaseChange, SectionOneDelayAtOneFrequency) {
     const InputArray constant(Segment::Fixed(1e9, 6));
     ASSERT_EQ(a.Run(same.data(), &constant, 1, 5, same.data()), Tessel::kOk);
     EXPECT_TRUE(std::equal(same.begin() + 1, same.begin() + 5, out.begin() + 1));
-    // A waveguide at 0 Hz (below its cutoff) adds no phase: only the offset remains.
+    // A waveguide below its cutoff (or at 0 Hz) adds no phase: only the offset remains.
     a.media1 = MediaWaveguide;
     a.cutoff1 = 5e9;
     a.phaseOffset = 0.1;
-    ASSERT_EQ(a.Run(in.data(), WrapFreq(0.0), 0, 1, out.data()), Tessel::kOk);
-    ExpectFactor(in[0], out[0], std::polar(1.0, -0.1));
+    for (double f : {0.0, 1e9}) {
+        ASSERT_EQ(a.Run(in.data(), WrapFreq(f), 0, 1, out.data()), Tessel::kOk);
+        ExpectFactor(in[0], out[0], std::polar(1.0, -0.1));
+    }
 }
 
 // Separate sections; then one line of the three delays (sections flag set) or of section 1
