@@ -185,21 +185,23 @@ TEST(GatingCache, ReusedUntilChangeOrModeSwitch) {
     EXPECT_EQ(builds(), 6u);
 }
 
+// A gate of zero width: the band-pass gate keeps nothing, the notch everything.
 TEST(GatingData, ZeroWidthGateKeepsNothingOrEverything) {
     const auto in = Reflections(1e9, 2e9, 101, {{0.5, 1 * kNs}});
+    const double ungatedDc = Gating::EstimateDC(&in[0], &in[1], &in[2]);
     Gating g;
     g.SetFrequencyData(1e9, 2e9, 101);
     g.SetGateSpan(0.0);
-    for (bool lowPass : {false, true}) {
-        const Gated r = Gate(g, lowPass, in);
-        EXPECT_EQ(r.status, Tessel::kOk);
-        EXPECT_EQ(r.out, std::vector<TsComplex>(101));
-        EXPECT_EQ(r.dc, lowPass ? 0.0 : Gating::EstimateDC(&in[0], &in[1], &in[2]));
+    for (auto type : {Gating::GateBandpass, Gating::GateNotch}) {
+        g.SetGateType(type);
+        const bool all = type == Gating::GateNotch;
+        for (bool lowPass : {false, true}) {
+            const Gated r = Gate(g, lowPass, in);
+            EXPECT_EQ(r.status, Tessel::kOk);
+            EXPECT_EQ(r.out, all ? in : std::vector<TsComplex>(101)) << type << lowPass;
+            EXPECT_EQ(r.dc, all || !lowPass ? ungatedDc : 0.0) << type << lowPass;
+        }
     }
-    g.SetGateType(Gating::GateNotch);
-    const Gated r = Gate(g, true, in);
-    EXPECT_EQ(r.out, in);
-    EXPECT_EQ(r.dc, Gating::EstimateDC(&in[0], &in[1], &in[2]));
 }
 
 TEST(GatingData, WrongSizesReturnInputUngatedAndZeroSpanStaysFinite) {
