@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <complex>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -16,268 +17,234 @@ using Cd = std::complex<double>;
 
 constexpr double kNs = 1e-9;
 
-Cd D(const TsComplex& z) {
-    return {z.re, z.im};
-}
-
-// Reflections a_i·exp(-j2πf·τ_i) at the given frequencies.
-std::vector<TsComplex> Reflections(const std::vector<double>& f,
+// Reflections a·exp(-j2πf·τ) for each (a, τ), at n points from f0 to f1.
+std::vector<TsComplex> Reflections(double f0, double f1, int n,
                                    const std::vector<std::pair<double, double>>& r) {
     std::vector<TsComplex> out;
-    for (double x : f) {
+    for (int i = 0; i < n; ++i) {
         Cd z;
         for (const auto& [a, tau] : r) {
-            z += std::polar(a, -2 * M_PI * x * tau);
+            z += std::polar(a, -2 * M_PI * (f0 + i * (f1 - f0) / (n - 1)) * tau);
         }
         out.emplace_back(float(z.real()), float(z.imag()));
     }
     return out;
 }
 
-std::vector<double> LinearGrid(double start, double stop, int n) {
-    std::vector<double> f(n);
-    for (int i = 0; i < n; ++i) {
-        f[i] = start + i * (stop - start) / (n - 1);
-    }
-    return f;
-}
-
-// Largest |out - want| over the middle 80 % of the points.
-double MiddleError(const std::vector<TsComplex>& out, const std::vector<TsComplex>& want) {
-    const std::size_t n = out.size(), skip = n / 10;
+// Largest |out - want| over the middle 80 % of the points (all of them with edge = false).
+double MaxError(const std::vector<TsComplex>& out, const std::vector<TsComplex>& want,
+                bool edge = true) {
+    const std::size_t n = out.size(), skip = edge ? n / 10 : 0;
     double err = 0;
     for (std::size_t i = skip; i < n - skip; ++i) {
-        err = std::max(err, std::abs(D(out[i]) - D(want[i])));
+        err = std::max(err, std::abs(Cd(out[i].re, out[i].im) - Cd(want[i].re, want[i].im)));
     }
     return err;
 }
 
-double Db(double ratio) {
-    return 20 * std::log10(ratio);
+struct Gated {
+    long status;
+    std::vector<TsComplex> out;
+    double dc;
+    bool valid;
+};
+
+Gated Gate(Gating& g, bool lowPass, const std::vector<TsComplex>& in) {
+    Gated r{0, {}, -7.0, lowPass};  // dcValid starts opposite to what a good call reports
+    r.status = lowPass ? g.GateDataLowpass(in, r.out, r.dc, r.valid)
+                       : g.GateDataBandpass(in, r.out, r.dc, r.valid);
+    return r;
 }
 
-TEST(GatingSettings, NewObjectAndClamps) {
+TEST(GatingSettings, NewObjectLimitsAndRejectedValues) {
     Gating g;
     EXPECT_EQ(g.GetGateStart(), -10 * kNs);
     EXPECT_EQ(g.GetGateStop(), 10 * kNs);
     EXPECT_EQ(g.GetGateType(), Gating::GateBandpass);
     EXPECT_EQ(g.GetGateShape(), Gating::GateNormal);
-    EXPECT_EQ(g.Validate(), Tessel::kOk);
     double min = 0, max = 0;
     g.GetMinMaxGateValues(min, max);
-    EXPECT_EQ(max, 10000.0);  // no grid yet
-    EXPECT_EQ(min, -10000.0);
-
+    EXPECT_TRUE(min == -10000.0 && max == 10000.0);               // no grid yet
     ASSERT_EQ(g.SetFrequencyData(1e9, 2e9, 101.7), Tessel::kOk);  // 101 points: L = 100 ns
     g.GetMinMaxGateValues(min, max);
+    EXPECT_DOUBLE_EQ(min, -100 * kNs);
     EXPECT_DOUBLE_EQ(max, 100 * kNs);
-    EXPECT_EQ(g.SetGateStart(-300 * kNs), Tessel::kFalse);
-    EXPECT_DOUBLE_EQ(g.GetGateStart(), -100 * kNs);
-    EXPECT_EQ(g.SetGateStart(-300 * kNs), Tessel::kFalse);  // same clamped value again
-    EXPECT_EQ(g.SetGateStart(20 * kNs), Tessel::kOk);       // after the stop: stop follows
-    EXPECT_DOUBLE_EQ(g.GetGateStop(), 20 * kNs);
-    EXPECT_EQ(g.SetGateStop(-5 * kNs), Tessel::kOk);  // before the start: start follows
-    EXPECT_DOUBLE_EQ(g.GetGateStart(), -5 * kNs);
     EXPECT_EQ(g.SetGateStart(std::nan("")), Tessel::kInvalidArg);
+    EXPECT_EQ(g.SetGateSpan(INFINITY), Tessel::kInvalidArg);
     EXPECT_EQ(g.SetFrequencyData(1e9, 2e9, -1.0), Tessel::kInvalidArg);
     EXPECT_EQ(g.SetGateShape(static_cast<Gating::GateShape>(4)), Tessel::kInvalidArg);
+    EXPECT_EQ(g.GetGateStart(), -10 * kNs);
+    EXPECT_EQ(g.GetGateShape(), Gating::GateNormal);
 }
 
-TEST(GatingSettings, CentreAndSpan) {
+TEST(GatingSettings, StartStopCentreAndSpanClampToTheLimit) {
+    enum Setter { kStart, kStop, kCentre, kSpan };
+    // Each row acts on the gate left by the rows before: setter, value and expected result,
+    // start and stop (ns). L = 100 ns.
+    const std::tuple<Setter, double, long, double, double> rows[] = {
+        {kStart, -300, Tessel::kFalse, -100, 10},  // clamped
+        {kStart, -300, Tessel::kFalse, -100, 10},  // the same clamped value again
+        {kStart, 20, Tessel::kOk, 20, 20},         // after the stop: the stop follows
+        {kStop, -5, Tessel::kOk, -5, -5},          // before the start: the start follows
+        {kStart, 2, Tessel::kOk, 2, 2},
+        {kStop, 6, Tessel::kOk, 2, 6},
+        {kSpan, -1, Tessel::kFalse, 4, 4},   // zero span around the old centre
+        {kSpan, 1e9, Tessel::kOk, -46, 54},  // first clamped to L, silently
+        {kSpan, 10, Tessel::kOk, -1, 9},
+        {kCentre, 98, Tessel::kOk, 96, 100},    // the span shrinks to fit
+        {kSpan, 50, Tessel::kFalse, 96, 100},   // largest 2·(L - 98 ns)
+        {kCentre, 500, Tessel::kOk, 100, 100},  // clamped without result 1
+    };
     Gating g;
-    g.SetFrequencyData(1e9, 2e9, 101);  // L = 100 ns
-    g.SetGateStart(2 * kNs);
-    g.SetGateStop(6 * kNs);
-    EXPECT_EQ(g.SetGateSpan(-1.0), Tessel::kFalse);  // zero span around the old centre
-    EXPECT_DOUBLE_EQ(g.GetGateStart(), 4 * kNs);
-    EXPECT_DOUBLE_EQ(g.GetGateStop(), 4 * kNs);
-    EXPECT_EQ(g.SetGateSpan(1.0), Tessel::kOk);  // first clamped to L, silently
-    EXPECT_DOUBLE_EQ(g.GetGateStart(), -46 * kNs);
-    EXPECT_DOUBLE_EQ(g.GetGateStop(), 54 * kNs);
-    EXPECT_EQ(g.SetGateSpan(10 * kNs), Tessel::kOk);
-    EXPECT_DOUBLE_EQ(g.GetGateSpan(), 10 * kNs);
-    EXPECT_DOUBLE_EQ(g.GetGateCenter(), 4 * kNs);
-    EXPECT_EQ(g.SetGateCenter(98 * kNs), Tessel::kOk);  // span shrinks to fit
-    EXPECT_DOUBLE_EQ(g.GetGateStart(), 96 * kNs);
-    EXPECT_DOUBLE_EQ(g.GetGateStop(), 100 * kNs);
-    EXPECT_EQ(g.SetGateSpan(50 * kNs), Tessel::kFalse);  // largest 2·(L - 98 ns)
-    EXPECT_NEAR(g.GetGateSpan(), 4 * kNs, 1e-20);
-    EXPECT_EQ(g.SetGateCenter(500 * kNs), Tessel::kOk);  // clamped without result 1
-    EXPECT_DOUBLE_EQ(g.GetGateCenter(), 100 * kNs);
-    EXPECT_EQ(g.GetGateSpan(), 0.0);
+    g.SetFrequencyData(1e9, 2e9, 101);
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const auto& [setter, ns, status, start, stop] = rows[i];
+        const double t = ns * kNs;
+        const long got = setter == kStart    ? g.SetGateStart(t)
+                         : setter == kStop   ? g.SetGateStop(t)
+                         : setter == kCentre ? g.SetGateCenter(t)
+                                             : g.SetGateSpan(t);
+        EXPECT_EQ(got, status) << "row " << i;
+        EXPECT_NEAR(g.GetGateStart(), start * kNs, 1e-22) << "row " << i;
+        EXPECT_NEAR(g.GetGateStop(), stop * kNs, 1e-22) << "row " << i;
+    }
 }
 
-// Two reflections, 1601 points over 1-6 GHz, gate -1..3 ns: the band-pass gate keeps the
-// 1 ns reflection, the notch keeps the 5 ns one.
-TEST(GatingBandpass, SeparatesTwoReflections) {
-    const std::vector<double> f = LinearGrid(1e9, 6e9, 1601);
-    const auto in = Reflections(f, {{0.5, 1 * kNs}, {0.3, 5 * kNs}});
-    const auto first = Reflections(f, {{0.5, 1 * kNs}});
-    const auto second = Reflections(f, {{0.3, 5 * kNs}});
-    Gating g;
-    g.SetFrequencyData(1e9, 6e9, 1601);
-    g.SetGateStart(-1 * kNs);
-    g.SetGateStop(3 * kNs);
-    std::vector<TsComplex> out;
-    double dc = 0;
-    bool valid = false;
-    ASSERT_EQ(g.GateDataBandpass(in, out, dc, valid), Tessel::kOk);
-    EXPECT_TRUE(valid);
-    EXPECT_EQ(dc, Gating::EstimateDC(&in[0], &in[1], &in[2]));
-    ASSERT_EQ(out.size(), in.size());
-    EXPECT_LT(Db(MiddleError(out, first) / 0.3), -30.0);
-
-    g.SetGateType(Gating::GateNotch);
-    ASSERT_EQ(g.GateDataBandpass(in, out, dc, valid), Tessel::kOk);
-    EXPECT_LT(Db(MiddleError(out, second) / 0.5), -30.0);
-}
-
-// Low-pass data on the harmonic grid k·Δf, k = 1..N, gated the same way.
-TEST(GatingLowpass, SeparatesTwoReflectionsOnHarmonicGrid) {
+// Two reflections (0.5 at 1 ns, 0.3 at 5 ns), 1601 points, gate -1..3 ns: the band-pass gate
+// keeps the first and the notch the second, with the other below -30 dB of its own size.
+// Band-pass data span 1-6 GHz; low-pass data lie on the harmonic grid k·Δf, k = 1..N.
+TEST(GatingData, SeparatesTwoReflectionsInBothModes) {
     const int n = 1601;
-    const double df = 6e9 / n;
-    const std::vector<double> f = LinearGrid(df, 6e9, n);
-    const auto in = Reflections(f, {{0.5, 1 * kNs}, {0.3, 5 * kNs}});
-    Gating g;
-    g.SetFrequencyData(df, 6e9, n);
-    g.SetGateStart(-1 * kNs);
-    g.SetGateStop(3 * kNs);
-    std::vector<TsComplex> out;
-    double dc = 0;
-    bool valid = true;
-    ASSERT_EQ(g.GateDataLowpass(in, out, dc, valid), Tessel::kOk);
-    EXPECT_FALSE(valid);
-    EXPECT_LT(Db(MiddleError(out, Reflections(f, {{0.5, 1 * kNs}})) / 0.3), -30.0);
-    EXPECT_NEAR(dc, 0.5, 0.3 * 0.0316);  // the kept reflection at 0 Hz
-
-    g.SetGateType(Gating::GateNotch);
-    ASSERT_EQ(g.GateDataLowpass(in, out, dc, valid), Tessel::kOk);
-    EXPECT_LT(Db(MiddleError(out, Reflections(f, {{0.3, 5 * kNs}})) / 0.5), -30.0);
-    EXPECT_NEAR(dc, 0.3, 0.5 * 0.0316);
+    for (bool lowPass : {false, true}) {
+        const double f0 = lowPass ? 6e9 / n : 1e9;
+        const auto in = Reflections(f0, 6e9, n, {{0.5, 1 * kNs}, {0.3, 5 * kNs}});
+        Gating g;
+        g.SetFrequencyData(f0, 6e9, n);
+        g.SetGateStart(-1 * kNs);
+        g.SetGateStop(3 * kNs);
+        for (auto type : {Gating::GateBandpass, Gating::GateNotch}) {
+            g.SetGateType(type);
+            const bool first = type == Gating::GateBandpass;
+            const double kept = first ? 0.5 : 0.3, removed = first ? 0.3 : 0.5;
+            const auto want = Reflections(f0, 6e9, n, {{kept, (first ? 1 : 5) * kNs}});
+            const Gated r = Gate(g, lowPass, in);
+            ASSERT_EQ(r.status, Tessel::kOk);
+            ASSERT_EQ(r.out.size(), in.size());
+            EXPECT_LT(20 * std::log10(MaxError(r.out, want) / removed), -30.0)
+                << "low-pass " << lowPass << " type " << type;
+            EXPECT_EQ(r.valid, !lowPass);
+            if (lowPass) {
+                EXPECT_NEAR(r.dc, kept, removed * 0.0316);  // the kept reflection at 0 Hz
+            } else {
+                EXPECT_EQ(r.dc, Gating::EstimateDC(&in[0], &in[1], &in[2]));
+            }
+        }
+    }
 }
 
 // The normalisation makes a reflection at the gate centre pass unchanged, whatever the shape.
-TEST(GatingShapes, ReflectionAtGateCentrePassesUnchanged) {
-    const std::vector<double> f = LinearGrid(2e9, 4e9, 301);
-    const auto in = Reflections(f, {{0.7, 2.5 * kNs}});
+TEST(GatingData, ReflectionAtGateCentrePassesUnchangedForEveryShape) {
+    const auto in = Reflections(2e9, 4e9, 301, {{0.7, 2.5 * kNs}});
     for (int shape = 0; shape <= 3; ++shape) {
         Gating g;
         g.SetFrequencyData(2e9, 4e9, 301);
         g.SetGateShape(static_cast<Gating::GateShape>(shape));
         g.SetGateStart(1 * kNs);
         g.SetGateStop(4 * kNs);
-        std::vector<TsComplex> out;
-        double dc = 0;
-        bool valid = false;
-        g.GateDataBandpass(in, out, dc, valid);
-        double err = 0;
-        for (std::size_t i = 0; i < in.size(); ++i) {
-            err = std::max(err, std::abs(D(out[i]) - D(in[i])));
-        }
-        EXPECT_LT(err, 1e-5) << "shape " << shape;
+        EXPECT_LT(MaxError(Gate(g, false, in).out, in, false), 1e-5) << "shape " << shape;
     }
 }
 
 TEST(GatingCache, ReusedUntilChangeOrModeSwitch) {
-    const int n = 201;
-    const std::vector<double> f = LinearGrid(1e9, 3e9, n);
-    const auto in = Reflections(f, {{0.5, 1 * kNs}, {0.3, 5 * kNs}});
+    const auto in = Reflections(1e9, 3e9, 201, {{0.5, 1 * kNs}, {0.3, 5 * kNs}});
     Gating g;
-    g.SetFrequencyData(1e9, 3e9, n);
-    std::vector<TsComplex> a, b;
-    double dc = 0;
-    bool valid = false;
-    g.GateDataBandpass(in, a, dc, valid);
-    g.GateDataBandpass(in, b, dc, valid);
-    EXPECT_EQ(g.GetCacheBuildCount(), 1u);
-    EXPECT_EQ(a, b);
+    g.SetFrequencyData(1e9, 3e9, 201);
+    auto builds = [&](bool lowPass = false) {
+        Gate(g, lowPass, in);
+        return g.GetCacheBuildCount();
+    };
+    const auto first = Gate(g, false, in).out;
+    EXPECT_EQ(builds(), 1u);
     g.SetGateType(Gating::GateBandpass);  // unchanged values mark nothing
     g.SetGateShape(Gating::GateNormal);
-    g.SetFrequencyData(1e9, 3e9, n);
+    g.SetFrequencyData(1e9, 3e9, 201);
     g.Validate();
-    g.GateDataBandpass(in, b, dc, valid);
-    EXPECT_EQ(g.GetCacheBuildCount(), 1u);
-    g.GateDataLowpass(in, b, dc, valid);  // the other mode rebuilds
-    EXPECT_EQ(g.GetCacheBuildCount(), 2u);
-    g.GateDataBandpass(in, b, dc, valid);
+    EXPECT_EQ(builds(), 1u);
+    EXPECT_EQ(builds(true), 2u);  // the other mode rebuilds, and so does the way back
+    EXPECT_EQ(Gate(g, false, in).out, first);
     EXPECT_EQ(g.GetCacheBuildCount(), 3u);
-    EXPECT_EQ(a, b);
     g.ForceRefresh();
-    g.GateDataBandpass(in, b, dc, valid);
-    EXPECT_EQ(g.GetCacheBuildCount(), 4u);
+    EXPECT_EQ(builds(), 4u);
     Gating shared(g);
     shared.SetGateStop(2 * kNs);
-    g.GateDataBandpass(in, b, dc, valid);
-    EXPECT_EQ(shared.GetCacheBuildCount(), 5u);
+    EXPECT_EQ(builds(), 5u);
     // A start clamped to the limit, set again: result 1 both times, one rebuild only.
     EXPECT_EQ(g.SetGateStart(-1.0), Tessel::kFalse);
-    g.GateDataBandpass(in, b, dc, valid);
+    EXPECT_EQ(builds(), 6u);
     EXPECT_EQ(g.SetGateStart(-1.0), Tessel::kFalse);
-    g.GateDataBandpass(in, b, dc, valid);
-    EXPECT_EQ(g.GetCacheBuildCount(), 6u);
+    EXPECT_EQ(builds(), 6u);
 }
 
-TEST(GatingEdgeCases, ZeroWidthGateKeepsNothingOrEverything) {
-    const int n = 101;
-    const auto in = Reflections(LinearGrid(1e9, 2e9, n), {{0.5, 1 * kNs}});
+// A gate of zero width: the band-pass gate keeps nothing, the notch everything.
+TEST(GatingData, ZeroWidthGateKeepsNothingOrEverything) {
+    const auto in = Reflections(1e9, 2e9, 101, {{0.5, 1 * kNs}});
+    const double ungatedDc = Gating::EstimateDC(&in[0], &in[1], &in[2]);
     Gating g;
-    g.SetFrequencyData(1e9, 2e9, n);
+    g.SetFrequencyData(1e9, 2e9, 101);
     g.SetGateSpan(0.0);
-    std::vector<TsComplex> out;
-    double dc = 1;
-    bool valid = false;
-    EXPECT_EQ(g.GateDataBandpass(in, out, dc, valid), Tessel::kOk);
-    EXPECT_EQ(out, std::vector<TsComplex>(n));
-    EXPECT_EQ(g.GateDataLowpass(in, out, dc, valid), Tessel::kOk);
-    EXPECT_EQ(out, std::vector<TsComplex>(n));
-    EXPECT_EQ(dc, 0.0);
-    g.SetGateType(Gating::GateNotch);
-    EXPECT_EQ(g.GateDataLowpass(in, out, dc, valid), Tessel::kOk);
-    EXPECT_EQ(out, in);
-    EXPECT_EQ(dc, Gating::EstimateDC(&in[0], &in[1], &in[2]));
+    for (auto type : {Gating::GateBandpass, Gating::GateNotch}) {
+        g.SetGateType(type);
+        const bool all = type == Gating::GateNotch;
+        for (bool lowPass : {false, true}) {
+            const Gated r = Gate(g, lowPass, in);
+            EXPECT_EQ(r.status, Tessel::kOk);
+            EXPECT_EQ(r.out, all ? in : std::vector<TsComplex>(101)) << type << lowPass;
+            EXPECT_EQ(r.dc, all || !lowPass ? ungatedDc : 0.0) << type << lowPass;
+        }
+    }
 }
 
-TEST(GatingEdgeCases, MismatchedSizesReturnInputUngated) {
+TEST(GatingData, WrongSizesReturnInputUngatedAndZeroSpanStaysFinite) {
     Gating g;
-    g.SetFrequencyData(1e9, 2e9, 10);
-    const std::vector<TsComplex> in(9, TsComplex(0.25f, 0.5f));
-    std::vector<TsComplex> out;
-    double dc = 5;
-    bool valid = true;
-    EXPECT_EQ(g.GateDataBandpass(in, out, dc, valid), Tessel::kInvalidArg);
-    EXPECT_EQ(out, in);
-    EXPECT_EQ(dc, 0.0);
-    EXPECT_FALSE(valid);
-    g.SetFrequencyData(1e9, 2e9, 2);
-    const std::vector<TsComplex> two(2, TsComplex(1.0f, 0.0f));
-    EXPECT_EQ(g.GateDataLowpass(two, out, dc, valid), Tessel::kInvalidArg);
-    EXPECT_EQ(out, two);
-    // A zero frequency span designs the filter with a unit step and stays finite.
+    // A length that differs from the point count, and fewer than 3 points.
+    for (const auto& [points, size] : {std::pair{10, 9}, std::pair{2, 2}}) {
+        g.SetFrequencyData(1e9, 2e9, points);
+        const std::vector<TsComplex> in(size, TsComplex(0.25f, 0.5f));
+        for (bool lowPass : {false, true}) {
+            const Gated r = Gate(g, lowPass, in);
+            EXPECT_EQ(r.status, Tessel::kInvalidArg);
+            EXPECT_TRUE(r.out == in && r.dc == 0.0 && !r.valid) << points << lowPass;
+        }
+    }
+    // A zero frequency span designs the filter with a unit step.
     g.SetFrequencyData(1e9, 1e9, 9);
     g.SetGateStart(-0.5);
     g.SetGateStop(0.5);
-    EXPECT_EQ(g.GateDataBandpass(in, out, dc, valid), Tessel::kOk);
-    for (const auto& z : out) {
+    const Gated r = Gate(g, false, std::vector<TsComplex>(9, TsComplex(0.25f, 0.5f)));
+    EXPECT_EQ(r.status, Tessel::kOk);
+    for (const auto& z : r.out) {
         EXPECT_TRUE(std::isfinite(z.re) && std::isfinite(z.im));
     }
 }
 
-TEST(GatingEstimateDC, CircleExamples) {
-    auto on = [](double angle) {
+TEST(GatingEstimateDC, WorkedExamples) {
+    auto on = [](double angle) {  // on the circle of radius 0.5 about (0.2, 0)
         return TsComplex(float(0.2 + 0.5 * std::cos(angle)), float(0.5 * std::sin(angle)));
     };
-    TsComplex p[3] = {on(0.3), on(0.4), on(0.5)};
-    EXPECT_NEAR(Gating::EstimateDC(&p[0], &p[1], &p[2]), 0.7, 1e-6);
-    TsComplex q[3] = {on(2.8), on(2.9), on(3.0)};
-    EXPECT_NEAR(Gating::EstimateDC(&q[0], &q[1], &q[2]), -0.3, 1e-6);
-    // Real parts within 0.002: measured from the origin, +|p0| or -|p0|, limited to ±1.
-    TsComplex r[3] = {{0.3f, 0.4f}, {0.301f, 0.2f}, {0.3005f, 0.0f}};
-    EXPECT_NEAR(Gating::EstimateDC(&r[0], &r[1], &r[2]), 0.5, 1e-6);
-    TsComplex s[3] = {{-0.3f, 0.4f}, {-0.301f, 0.6f}, {-0.3005f, 0.8f}};
-    EXPECT_NEAR(Gating::EstimateDC(&s[0], &s[1], &s[2]), -0.5, 1e-6);
+    // Real parts within 0.002 (the last three rows): measured from the origin, ±|p0|.
+    const std::tuple<TsComplex, TsComplex, TsComplex, double> cases[] = {
+        {on(0.3), on(0.4), on(0.5), 0.7},
+        {on(2.8), on(2.9), on(3.0), -0.3},
+        {{0.3f, 0.4f}, {0.301f, 0.2f}, {0.3005f, 0.0f}, 0.5},
+        {{-0.3f, 0.4f}, {-0.301f, 0.6f}, {-0.3005f, 0.8f}, -0.5},
+        {{0.3f, 0.01f}, {0.301f, 0.005f}, {0.3f, 0.0f}, std::hypot(0.3f, 0.01f)},  // circle ignored
+    };
+    for (const auto& [p0, p1, p2, want] : cases) {
+        EXPECT_NEAR(Gating::EstimateDC(&p0, &p1, &p2), want, 1e-6) << want;
+    }
     TsComplex big[3] = {{3.0f, 4.0f}, {3.001f, 2.0f}, {3.0f, 0.0f}};
-    EXPECT_EQ(Gating::EstimateDC(&big[0], &big[1], &big[2]), 1.0);
-    EXPECT_EQ(Gating::EstimateDC(nullptr, &p[1], &p[2]), 0.0);
+    EXPECT_EQ(Gating::EstimateDC(&big[0], &big[1], &big[2]), 1.0);  // limited to ±1
+    EXPECT_EQ(Gating::EstimateDC(nullptr, &big[1], &big[2]), 0.0);
 }
 
 }  // namespace
