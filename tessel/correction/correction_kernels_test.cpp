@@ -132,15 +132,4 @@ TEST(Correct1Port, NullInputFailsBeforeAnythingElse) {
     EXPECT_EQ(Correct1Port(p, p, p, p, 3, 3, nullptr), 0);
 }
 
-TEST(ResponseKernels, DivideAndSubtractOverTheRangeOnly) {
-    std::vector<TsComplex> raw = {{1, 1}, {2, 0}, {0, 4}, {3, 3}};
-    const std::vector<TsComplex> trk = {{1, 0}, {2, 0}, {0, 2}, {1, 1}};
-    const std::vector<TsComplex> iso = {{0, 0}, {1, 0}, {0, 2}, {1, 1}};
-    std::vector<TsComplex> out(4, TsComplex(-5, -5));
-    EXPECT_EQ(CorrectResponse(raw.data(), trk.data(), out.data(), 1, 3), 0);
-    EXPECT_EQ(out, (std::vector<TsComplex>{{-5, -5}, {1, 0}, {2, 0}, {-5, -5}}));
-    EXPECT_EQ(CorrectResponseIsol(raw.data(), trk.data(), iso.data(), raw.data(), 0, 4), 0);
-    EXPECT_EQ(raw, (std::vector<TsComplex>{{1, 1}, {0.5f, 0}, {1, 0}, {2, 0}}));  // in place
-}
-
 }  // namespace
