@@ -52,8 +52,9 @@ class NPort : public ICorrectionAlgorithm {
     NPort& operator=(const NPort& other);
     ~NPort() override;
 
-    // Corrects [start, stop) into the output buffers (r, c), copies each raw buffer's
-    // auxiliary name to its output buffer and sets the output's valid index to stop. False,
+    // Corrects [start, stop) into the output buffers (r, c) and sets the output's valid index
+    // to stop; for N > 2 it also copies each raw buffer's auxiliary name to its output buffer
+    // (the one- and two-port paths leave output names alone). False,
     // writing nothing, when output holds fewer than N·N buffers (4 for N = 2), a needed raw,
     // error-term or output array is missing (crosstalk may be missing: it counts as zero),
     // an output buffer holds fewer than stop points, start is negative, or the debug size
