@@ -87,14 +87,11 @@ Trace ToTrace(const std::vector<Cd>& v) {
     return t;
 }
 
-std::vector<double> Scaled(const std::vector<double>& v, double s) {
+// The values times s, in double (plot units from library units).
+template <typename T>
+std::vector<double> Scaled(const std::vector<T>& v, double s) {
     std::vector<double> out(v.size());
-    std::transform(v.begin(), v.end(), out.begin(), [s](double x) { return x * s; });
-    return out;
-}
-std::vector<double> Scaled(const std::vector<float>& v, double s) {
-    std::vector<double> out(v.size());
-    std::transform(v.begin(), v.end(), out.begin(), [s](float x) { return x * s; });
+    std::transform(v.begin(), v.end(), out.begin(), [s](T x) { return double(x) * s; });
     return out;
 }
 std::vector<double> LogMag(const Trace& t) {
