@@ -1,37 +1,48 @@
 #!/usr/bin/env bash
-# Builds the data-vector record fuzzer with clang++ (libFuzzer, AddressSanitizer including leak
-# detection, UndefinedBehaviorSanitizer) and runs it for the given number of seconds (default
-# 60) from a scratch copy of the seed corpus in fuzz/corpus/datavector_record. The repository's
-# corpus is never written. Exits non-zero when the fuzzer finds a crash, leak, timeout or
-# out-of-memory; the reproducer is left in build/fuzz/artifacts/.
+# Builds every fuzz target with clang++ (libFuzzer, AddressSanitizer including leak detection,
+# UndefinedBehaviorSanitizer) and runs them one after another, splitting the given number of
+# seconds (default 60) equally between them. Each target runs from a scratch copy of its seed
+# corpus in fuzz/corpus/<target>; the repository's corpus is never written. Exits non-zero when a
+# fuzzer finds a crash, leak, timeout or out-of-memory; the reproducer is left in
+# build/fuzz/artifacts/.
 #
 #   scripts/fuzz.sh [seconds]
-#   scripts/fuzz.sh --regenerate-seeds    rewrite the seed corpus from its generator
+#   scripts/fuzz.sh --regenerate-seeds    rewrite the data-vector seed corpus from its generator
 #
-# The fuzzer compiles the library sources it needs itself, into build/fuzz; the regular builds
-# are not touched.
+# The fuzzers compile the library sources they need themselves, into build/fuzz; the regular
+# builds are not touched.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 out="$root/build/fuzz"
-seeds="$root/fuzz/corpus/datavector_record"
 mkdir -p "$out"
 
-# The library sources that data-vector records depend on.
-sources=(
-    "$root/platform/measutil/quor_exception.cpp"
-    "$root/platform/measutil/ts_complex.cpp"
-    "$root/platform/os/system_time.cpp"
-    "$root/tessel/datavector/archive.cpp"
-    "$root/tessel/datavector/data_vector.cpp"
-    "$root/tessel/datavector/data_vector_base.cpp"
-    "$root/tessel/datavector/data_vector_rep.cpp"
-    "$root/tessel/datavector/internal/utf16.cpp"
+# One entry per target: fuzz/<target>_fuzzer.cpp is built with the library sources listed in
+# sources_<target> (paths relative to the repository root) and seeded from fuzz/corpus/<target>.
+targets=(datavector_record)
+sources_datavector_record=(
+    platform/measutil/quor_exception.cpp
+    platform/measutil/ts_complex.cpp
+    platform/os/system_time.cpp
+    tessel/datavector/archive.cpp
+    tessel/datavector/data_vector.cpp
+    tessel/datavector/data_vector_base.cpp
+    tessel/datavector/data_vector_rep.cpp
+    tessel/datavector/internal/utf16.cpp
 )
+
 cxx=(clang++ -std=c++17 -g -O1 -I"$root" -Wall -Wextra -Werror)
 sanitize=(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
 
+sources_of() {
+    local -n list="sources_$1"
+    local s
+    for s in "${list[@]}"; do echo "$root/$s"; done
+}
+
 if [[ "${1:-}" == "--regenerate-seeds" ]]; then
-    "${cxx[@]}" "${sanitize[@]}" "$root/fuzz/gen_datavector_seeds.cpp" "${sources[@]}" \
+    seeds="$root/fuzz/corpus/datavector_record"
+    mapfile -t srcs < <(sources_of datavector_record)
+    "${cxx[@]}" "${sanitize[@]}" "$root/fuzz/gen_datavector_seeds.cpp" "${srcs[@]}" \
         -o "$out/gen_datavector_seeds"
     rm -f "$seeds"/*.bin
     mkdir -p "$seeds"
@@ -45,22 +56,30 @@ if ! [[ "$seconds" =~ ^[0-9]+$ ]] || ((seconds < 1)); then
     echo "usage: $0 [seconds] | --regenerate-seeds" >&2
     exit 2
 fi
+share=$((seconds / ${#targets[@]}))
+((share >= 1)) || share=1
 
-echo "== Building the data-vector record fuzzer"
-"${cxx[@]}" "${sanitize[@]}" -fsanitize=fuzzer "$root/fuzz/datavector_record_fuzzer.cpp" \
-    "${sources[@]}" -o "$out/datavector_record_fuzzer"
-
-corpus=$(mktemp -d "$out/corpus.XXXXXX")
-trap 'rm -rf "$corpus"' EXIT
-cp "$seeds"/* "$corpus"/
-mkdir -p "$out/artifacts"
-
-echo "== Fuzzing data-vector records for ${seconds}s"
 export ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:abort_on_error=1
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
-# A single allocation beyond malloc_limit_mb is reported as a finding, so a corrupt length
-# that leads to a huge allocation fails the run even when the machine could satisfy it.
-"$out/datavector_record_fuzzer" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-    -malloc_limit_mb=256 -max_len=8192 -print_final_stats=1 \
-    -artifact_prefix="$out/artifacts/" "$corpus"
+mkdir -p "$out/artifacts"
+corpus=""
+trap 'rm -rf "$corpus"' EXIT
+
+for t in "${targets[@]}"; do
+    echo "== Building the $t fuzzer"
+    mapfile -t srcs < <(sources_of "$t")
+    "${cxx[@]}" "${sanitize[@]}" -fsanitize=fuzzer "$root/fuzz/${t}_fuzzer.cpp" "${srcs[@]}" \
+        -o "$out/${t}_fuzzer"
+
+    rm -rf "$corpus"
+    corpus=$(mktemp -d "$out/corpus.XXXXXX")
+    cp "$root/fuzz/corpus/$t"/* "$corpus"/
+
+    echo "== Fuzzing $t for ${share}s"
+    # A single allocation beyond malloc_limit_mb is reported as a finding, so a corrupt length
+    # that leads to a huge allocation fails the run even when the machine could satisfy it.
+    "$out/${t}_fuzzer" -max_total_time="$share" -timeout=10 -rss_limit_mb=2048 \
+        -malloc_limit_mb=256 -max_len=8192 -print_final_stats=1 \
+        -artifact_prefix="$out/artifacts/${t}-" "$corpus"
+done
 echo "== Fuzzing found nothing"

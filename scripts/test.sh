@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds tessel and runs every test twice: a Release build with warnings as errors, then the
 # whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer (halting on the
-# first error); finally fuzzes the record loader for a minute. Build folders live under build/
+# first error); finally runs every fuzz target, 60 seconds in all. Build folders live under build/
 # and are reused when present.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -24,7 +24,7 @@ export ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1:strict_strin
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 run_suite "$root/build/asan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSEL_SANITIZE=ON
 
-echo "== Fuzzing the data-vector record loader for 60 seconds"
+echo "== Fuzzing every target, 60 seconds in all"
 "$root/scripts/fuzz.sh" 60
 
 echo "== All tests passed"
