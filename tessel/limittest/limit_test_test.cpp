@@ -17,7 +17,6 @@ namespace Tessel {
 namespace {
 
 using Interface::LimitTestResult_t;
-using Results = std::vector<LimitTestResult_t>;
 constexpr LimitTestResult_t kFailed = Interface::LimitFail, kPassed = Interface::LimitPass,
                             kNoResult = Interface::LimitNoResult;
 
@@ -59,7 +58,7 @@ void Expected(const std::vector<Row>& rows, double x, bool log, double& up, doub
 // the overall result handed out must be the stored one.
 std::string Process(LimitTest& t, const std::vector<float>& data, int start, int end,
                     DataFormat f = FormatLogMag) {
-    Results res(static_cast<std::size_t>(end), LimitTestResult_t(3));
+    std::vector<LimitTestResult_t> res(static_cast<std::size_t>(end), LimitTestResult_t(3));
     LimitTestResult_t overall = LimitTestResult_t(3);
     t.ProcessData(data, f, start, end, overall, res);
     EXPECT_EQ(overall, t.GetLimitTestResult());
@@ -107,32 +106,33 @@ TEST_P(LimitLines, MatchStraightLinesThroughEndPoints) {
     t.SetLimitTestResponseMaxOffset(c.upper);
     t.SetLimitTestResponseMinOffset(c.lower);
     t.SetXAxis(axis, false);
-    std::vector<float> inside(n), above(n), below(n);
     std::vector<double> up(n), lo(n);
+    std::string covered;
     for (std::size_t i = 0; i < n; ++i) {
         Expected(rows, axis.at(i), c.axis.IsLog(), up[i], lo[i]);
-        const double mid = std::isinf(up[i])   ? lo[i] + 1
-                           : std::isinf(lo[i]) ? up[i] - 1
-                                               : (up[i] + lo[i]) / 2;
-        inside[i] = float(mid);
-        above[i] = float(std::isinf(up[i]) ? mid : up[i] + 1e-3);
-        below[i] = float(std::isinf(lo[i]) ? mid : lo[i] - 1e-3);
+        covered += std::isinf(up[i]) && std::isinf(lo[i]) ? 'N' : 'P';
     }
-    const std::string in = Process(t, inside, 0, int(n) + 3), hi = Process(t, above, 0, int(n)),
-                      low = Process(t, below, 0, int(n));
-    for (std::size_t i = 0; i < n; ++i) {
-        SCOPED_TRACE(i);
-        const bool covered = !std::isinf(up[i]) || !std::isinf(lo[i]);
-        EXPECT_EQ(in[i], covered ? 'P' : 'N');
-        EXPECT_EQ(hi[i], std::isinf(up[i]) ? in[i] : 'F');
-        EXPECT_EQ(low[i], std::isinf(lo[i]) ? in[i] : 'F');
+    EXPECT_EQ(std::count(covered.begin(), covered.end(), 'N'), c.axis.IsLog() ? 1 : 6);
+    for (int probe = 0; probe < 4; ++probe) {  // just inside, just outside the upper, the lower
+        const bool upper = probe < 2, outside = probe % 2;
+        const double outward = upper ? 1e-3 : -1e-3;
+        std::vector<float> data(n);
+        std::string expected = covered + "NNN";  // and three points beyond the axis
+        for (std::size_t i = 0; i < n; ++i) {
+            const double limit = upper ? up[i] : lo[i], other = upper ? lo[i] : up[i];
+            // Without this limit, a value just inside the other one (if any).
+            data[i] = float(!std::isinf(limit)  ? limit + (outside ? outward : -outward)
+                            : std::isinf(other) ? 0
+                                                : other + outward);
+            if (!std::isinf(limit) && outside)
+                expected[i] = 'F';
+        }
+        EXPECT_EQ(Process(t, data, 0, int(n) + 3), expected) << "probe " << probe;
     }
-    EXPECT_EQ(in.substr(n), "NNN");  // beyond the axis
-    EXPECT_EQ(std::count(in.begin(), in.begin() + n, 'N'), c.axis.IsLog() ? 1 : 6);
     // Exactly on a limit (a row's begin, the vertical row, a flat row) passes; NaN passes.
     std::vector<float> exact(n, NAN);
     exact[0] = 10, exact[20] = -5, exact[n - 1] = -8;
-    EXPECT_EQ(Process(t, exact, 0, int(n)), in.substr(0, n));
+    EXPECT_EQ(Process(t, exact, 0, int(n)), covered);
 }
 
 const LineCase kLineCases[] = {
@@ -166,7 +166,7 @@ TEST(LimitTestOverall, FollowsPointResultsPhaseInDegrees) {
     EXPECT_EQ(t.GetLimitTestResult(), kNoResult);
     t.ClearTable();
     EXPECT_EQ(Process(t, std::vector<float>(12), 0, 12), "NNNNNNNNNNNN");
-    Results short_results(5);  // refused: too few results; nothing tested
+    std::vector<LimitTestResult_t> short_results(5);  // refused: too few results; nothing tested
     LimitTestResult_t overall = kFailed;
     t.ProcessData(std::vector<float>(12), FormatLogMag, 0, 12, overall, short_results);
     EXPECT_EQ(overall, kNoResult);
