@@ -167,13 +167,14 @@ class LimitTest {
     // axis keeps the previous one). With `rescale`, every row's stimuli are first mapped
     // linearly from the old axis span onto the new one (skipped when the old axis is empty,
     // the table is empty, or the old axis starts and ends at the same value, which has no span
-    // to map from) and the whole table is reported as changed.
+    // to map from) and the whole table is reported as changed, also when nothing was mapped.
     void SetXAxis(const InputArray& axis, bool rescale);
 
     // Tests points start .. end - 1 of `data` into results[start .. end - 1] and sets `overall`
     // to the overall result. A test starting at point 0 first resets the overall result; then
     // any failing point makes it LimitFail, else any passing point LimitPass. Phase formats
-    // (FormatPhase, FormatUnwrappedPhase) are in radians and compared in degrees. Points beyond
+    // (FormatPhase, FormatUnwrappedPhase) are in radians and compared in degrees, converted in
+    // double and rounded to float, so float π/2 compares as exactly 90. Points beyond
     // the axis give LimitNoResult. `results` must hold at least `end` entries and `data` every
     // tested point inside the axis; when they do not, or start is negative, nothing is tested
     // and `overall` receives the unchanged overall result.
@@ -194,10 +195,12 @@ class LimitTest {
     // buffer only returns the size; a size below it returns 0 and writes nothing.
     int SaveData(void* buffer, int size);
     // Reads a saved record of `size` bytes. A null buffer does nothing. Otherwise `axisNeeded`
-    // is set, and a record of version 1 replaces the modes, the overall result, the three
-    // offsets, the start stimulus and the table. The record is taken whole or not at all: one
-    // shorter than its header or its rows, or with a row count outside 0..100, loads nothing.
-    // The recalled table takes effect in the test after the next SetXAxis.
+    // is set, and a record of version 1 replaces the modes, the overall result, the four
+    // offset values it holds (stimulus, upper and lower response offsets, and the start
+    // stimulus that stimulus mode 2 adds) and the table; the cache is not marked. The record is
+    // taken whole or not at all: one shorter than its header or its rows, or with a row count
+    // outside 0..100, loads nothing. The recalled table takes effect in the test after the next
+    // SetXAxis.
     void RecallData(void* buffer, int size);
 
   private:
