@@ -5,7 +5,10 @@
 // the slots of the test receivers used, fits the reference receivers into slots (flipping
 // flippable slots to their reference receiver, or routing one reference receiver through the
 // shared R channel) and points the R channel. When the reference receivers do not fit, the
-// setting turns into eight-channel mode, rebuilds eight slots and reports false.
+// setting turns into eight-channel mode, rebuilds eight slots and reports false. A reference
+// receiver that no slot knows by name goes the way of one whose slot is taken: through the R
+// channel when the R slot is free for it, else into eight-channel mode; it is never left without
+// a slot.
 // GetRatioedParameter then translates a parameter into the slot-based PAParameter of the
 // point-averaging layer.
 //

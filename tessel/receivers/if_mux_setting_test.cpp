@@ -154,7 +154,8 @@ TEST_F(IFMuxSettingTest, TranslatesParametersIntoSlotRecords) {
     EXPECT_EQ(copy.GetRatioedParameter(
                   boost::shared_ptr<QuorAppBase::IParamInfo>(new Info(7, false, 0, true))),
               PAParameter(-1, false, -1, false, 9, false));
-    EXPECT_EQ(copy.GetRatioedParameter(nullptr), PAParameter());
+    EXPECT_EQ(copy.GetRatioedParameter(boost::shared_ptr<QuorAppBase::IParamInfo>()),
+              PAParameter());
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 #include "tessel/receivers/parameter.h"
 
-#include <regex>
 #include <tuple>
 
 #include "platform/services/quor_core.h"

@@ -42,7 +42,7 @@ class Parameter {
   public:
     // Parses `text` (see the file comment). A null text is read as an empty one: the cleared,
     // invalid S-parameter value.
-    explicit Parameter(const wchar_t* text);
+    Parameter(const wchar_t* text);
     virtual ~Parameter() = default;
     Parameter(const Parameter&) = default;
     Parameter& operator=(const Parameter&) = default;
@@ -70,6 +70,8 @@ class Parameter {
     const std::wstring& GetCustomName() const { return customName_; }
     bool IsValid() const { return valid_; }
 
+    // The numerator (or single) receiver and the denominator. A single receiver's denominator
+    // (kind 1) reads {empty name, port 0, not reference}: port 0 marks "no denominator".
     const ParameterReceiver& GetNumerator() const { return receivers_[0]; }
     const ParameterReceiver& GetDenominator() const { return receivers_[1]; }
     int GetNumeratorPort() const { return receivers_[0].port; }

@@ -57,7 +57,9 @@ class ReceiverSlot {
     // Appends "a<i+1>" and "R<i+1>" to the reference names. A negative index adds nothing.
     void AddReferenceReceiverName(int index);
 
-    // The slot's handle in a PAParameter: PAReceiver(slot number, owner's eight-channel flag).
+    // The slot's handle in a PAParameter: PAReceiver(slot number, owner's eight-channel flag),
+    // built with a bool second argument; PAReceiver also has a (bool, int) constructor, so a
+    // call with two ints such as PAReceiver(3, 0) would be ambiguous.
     const PAReceiver& GetReceiver() const { return receiver_; }
     bool CarriesTestReceiver() const { return carriesTestReceiver_; }
     bool IsReferenceRole() const { return !carriesTestReceiver_ || sharedR_; }

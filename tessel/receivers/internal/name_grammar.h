@@ -3,8 +3,17 @@
 #pragma once
 
 #include <cstddef>
-#include <regex>
 #include <string>
+
+// GCC 12 reports a false maybe-uninitialized warning inside <regex> under sanitizers.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
+#include <regex>
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
 
 namespace Tessel::internal {
 
