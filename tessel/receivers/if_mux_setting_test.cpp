@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <boost/make_shared.hpp>
 #include <type_traits>
 
 #include "platform/services/host_services.h"
@@ -148,12 +149,13 @@ TEST_F(IFMuxSettingTest, TranslatesParametersIntoSlotRecords) {
     for (const auto& [text, expected] : rows) {
         EXPECT_EQ(copy.GetRatioedParameter(Parameter(text)), expected) << text;
     }
-    EXPECT_EQ(copy.GetRatioedParameter(
-                  boost::shared_ptr<QuorAppBase::IParamInfo>(new Info(2, false, 0, true))),
-              PAParameter(2, 0, 9));
-    EXPECT_EQ(copy.GetRatioedParameter(
-                  boost::shared_ptr<QuorAppBase::IParamInfo>(new Info(7, false, 0, true))),
-              PAParameter(-1, false, -1, false, 9, false));
+    const std::pair<Info, PAParameter> infos[] = {
+        {Info(2, false, 0, true), PAParameter(2, 0, 9)},
+        {Info(0, true, 0, true), PAParameter(0, false, -1, false, 9, false)},  // numerator only
+        {Info(7, false, 0, true), PAParameter(-1, false, -1, false, 9, false)}};
+    for (const auto& [info, expected] : infos) {
+        EXPECT_EQ(copy.GetRatioedParameter(boost::make_shared<Info>(info)), expected);
+    }
     EXPECT_EQ(copy.GetRatioedParameter(boost::shared_ptr<QuorAppBase::IParamInfo>()),
               PAParameter());
 }
