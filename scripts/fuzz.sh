@@ -18,7 +18,7 @@ mkdir -p "$out"
 
 # One entry per target: fuzz/<target>_fuzzer.cpp is built with the library sources listed in
 # sources_<target> (paths relative to the repository root) and seeded from fuzz/corpus/<target>.
-targets=(datavector_record limittest_record)
+targets=(datavector_record limittest_record parameter_name)
 sources_datavector_record=(
     platform/measutil/quor_exception.cpp
     platform/measutil/ts_complex.cpp
@@ -36,6 +36,17 @@ sources_limittest_record=(
     tessel/limittest/limit_test.cpp
     tessel/limittest/internal/limit_cache.cpp
     tessel/limittest/internal/limit_record.cpp
+)
+sources_parameter_name=(
+    platform/measutil/point_averaging.cpp
+    platform/services/capabilities_accessor.cpp
+    platform/services/host_services.cpp
+    platform/services/internal/stand_ins.cpp
+    tessel/core/services.cpp
+    tessel/receivers/if_mux_setting.cpp
+    tessel/receivers/internal/name_grammar.cpp
+    tessel/receivers/parameter.cpp
+    tessel/receivers/receiver_slot.cpp
 )
 
 cxx=(clang++ -std=c++17 -g -O1 -I"$root" -Wall -Wextra -Werror)
