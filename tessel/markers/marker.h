@@ -15,7 +15,10 @@
 // the marker's bucket; see marker_search.cpp.
 //
 // Every marker operation that needs the trace reads it through the owner; a marker made with a
-// null owner sees an empty trace and requests no refresh.
+// null owner sees an empty trace and requests no refresh. Getters that write through a pointer
+// refuse a null pointer with kInvalidArg. Positions and searches are refused with kInvalidArg,
+// leaving the marker where it is, when the marker's user range does not overlap the stimulus
+// (there is no span to move in) or the position asked for is NaN.
 #pragma once
 
 #include <set>

@@ -49,7 +49,9 @@ class CMarkerSet {
     void SetDataProvider(IDataProvider* provider) { dataProvider = provider; }
     virtual long MaxMarkerCount() { return kMarkerCount; }
 
+    // `marker` may be null when the caller does not need the marker.
     long CreateMarker(long number, CMarkerMR** marker);
+    // A null `marker` is refused with kInvalidArg (as in get_ActiveMarker).
     long GetMarker(long number, CMarkerMR** marker) const;
     long RemoveMarker(long number);
     long get_ActiveMarker(CMarkerMR** marker) const;

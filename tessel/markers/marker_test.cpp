@@ -190,6 +190,19 @@ TEST_F(MarkerTest, FixedMarkerKeepsItsStoredValues) {
     EXPECT_NEAR(Process(1).displayValues[0], kPi / 2, 1e-6);
     m->put_MarkerFormat(MkrRealImag);
     EXPECT_EQ(Process(1).displayValues[1], 4.0f);
+    m->put_Type(static_cast<MarkerType>(2));
+    EXPECT_EQ(m->Compute(FuncCurrent), kFail);
+}
+
+// A tracking reference numbered below its delta marker is brought up to date first.
+TEST_F(MarkerTest, DeltaMarkerReadsItsReferenceOfTheSameUpdate) {
+    CMarkerMR* reference = Make(1, 0.0);
+    reference->put_MarkerFunction(FuncMax);
+    reference->SetFunctionTracking(true);
+    Make(4, 10.0)->put_ReferenceMarker(1);
+    trace.Fill([](std::size_t i) { return i == 6 ? 100.0 : 0.0; });
+    EXPECT_EQ(Process(4).deltaStimulus, 4.0);
+    EXPECT_EQ(results[3].displayValues[0], -100.0f);
 }
 
 // Readouts of a complex sample Γ = 0.2 + 0.1j at 1 GHz in the component formats.
