@@ -18,7 +18,7 @@ mkdir -p "$out"
 
 # One entry per target: fuzz/<target>_fuzzer.cpp is built with the library sources listed in
 # sources_<target> (paths relative to the repository root) and seeded from fuzz/corpus/<target>.
-targets=(datavector_record limittest_record parameter_name)
+targets=(datavector_record limittest_record parameter_name markers_record)
 sources_datavector_record=(
     platform/measutil/quor_exception.cpp
     platform/measutil/ts_complex.cpp
@@ -47,6 +47,31 @@ sources_parameter_name=(
     tessel/receivers/internal/name_grammar.cpp
     tessel/receivers/parameter.cpp
     tessel/receivers/receiver_slot.cpp
+)
+sources_markers_record=(
+    platform/archive/c_archive.cpp
+    platform/measutil/input_array.cpp
+    platform/measutil/internal/segment_runs.cpp
+    platform/measutil/interpolation.cpp
+    platform/measutil/quor_exception.cpp
+    platform/measutil/segment.cpp
+    platform/measutil/statistics.cpp
+    platform/measutil/ts_complex.cpp
+    platform/services/capabilities_accessor.cpp
+    platform/services/host_services.cpp
+    platform/services/internal/stand_ins.cpp
+    tessel/core/services.cpp
+    tessel/format/format.cpp
+    tessel/format/format_functions.cpp
+    tessel/format/group_delay.cpp
+    tessel/format/temperature.cpp
+    tessel/markers/marker.cpp
+    tessel/markers/marker_readout.cpp
+    tessel/markers/marker_readouts.cpp
+    tessel/markers/marker_record.cpp
+    tessel/markers/marker_search.cpp
+    tessel/markers/marker_set.cpp
+    tessel/markers/marker_set_record.cpp
 )
 
 cxx=(clang++ -std=c++17 -g -O1 -I"$root" -Wall -Wextra -Werror)

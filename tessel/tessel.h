@@ -1,6 +1,7 @@
 // The whole public API of tessel.
 #pragma once
 
+#include "platform/archive/c_archive.h"
 #include "platform/measutil/data_matrix.h"
 #include "platform/measutil/eterm_names.h"
 #include "platform/measutil/input_array.h"
@@ -48,6 +49,11 @@
 #include "tessel/format/temperature.h"
 #include "tessel/format/trace_format.h"
 #include "tessel/format/trace_math.h"
+#include "tessel/markers/data_provider.h"
+#include "tessel/markers/marker.h"
+#include "tessel/markers/marker_set.h"
+#include "tessel/markers/marker_types.h"
+#include "tessel/markers/scpi_value.h"
 #include "tessel/network/lu_factor.h"
 #include "tessel/network/matrix.h"
 #include "tessel/network/matrix_element.h"

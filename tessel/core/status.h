@@ -45,6 +45,9 @@ inline constexpr long kRangeValueOnlyOnFixedMarker = MakeStatus(0xE804047B);
 
 // Codes carried by exceptions (QuorException, or a thrown long).
 inline constexpr long kArchiveError = MakeStatus(0xE8080882);
+// The same code, reported to the application's error-report service when a search for the next
+// lower peak finds none.
+inline constexpr long kNextPeakNotFoundReport = MakeStatus(0xE8080882);
 inline constexpr long kUnsupportedVersion = MakeStatus(0xE8080867);
 inline constexpr long kNoMatchCorrectionState = MakeStatus(0xE8080852);
 
