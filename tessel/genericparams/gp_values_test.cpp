@@ -111,7 +111,7 @@ TYPED_TEST(GPValuesTest, CollectsScalarsAndMarksOtherEntriesAbsent) {
 
     const Ptr copy = array.clone();
     copy->set_at(1, this->scalar_.clone());
-    EXPECT_FALSE(copy->IsEqual(array));
+    EXPECT_FALSE(copy->IsEqual(array) || array.IsEqual(*copy));
     copy->set_at(1, Ptr());
     EXPECT_TRUE(copy->IsEqual(array));  // absent elements compare equal whatever they store
     copy->set_at(0, this->array_.clone());
