@@ -13,9 +13,11 @@
 //   GPScalar<type> name value
 //   GPArray<type> name [e0 e1 ...]      (a trailing space follows "]"; absent elements print as
 //                                        "(absent)"; GPConstArray and GPLinearArray likewise)
-// where type is value_type_to_string(). value_to_string gives the value alone (the element list
-// without brackets for the arrays; for GPRef the referenced element, "" when it cannot be read).
-// The to_string and value_to_string flag changes nothing in these classes.
+// where type is value_type_to_string(): the demangled name of T, with one leading space for class
+// and enum types (" QuorUtility::InputArray", "double"; see internal/type_name.h). value_to_string
+// gives the value alone (the element list without brackets for the arrays; for GPRef the
+// referenced element, "" when it cannot be read); GPRef's to_string is the base form, name + " " +
+// value. The to_string and value_to_string flag changes nothing in these classes.
 //
 // The templates are compiled for a fixed list of value types (below); no other T links.
 #pragma once
@@ -211,11 +213,12 @@ class GPLinearArray : public GPRuleArray<T> {
 };
 
 // The value types the family is compiled for.
-#define TESSEL_GP_FOR_EACH_VALUE_TYPE(X)                                                      \
-    X(int)                                                                                    \
-    X(long) X(float) X(double) X(bool) X(CStringT) X(std::wstring) X(QuorUtility::InputArray) \
-        X(Hwif::IFMUX_PLS_FILTER_MODE) X(IFSwitchMode) X(Hwif::PORT1_COMBINER)                \
-            X(Hwif::PORT2_SOURCE) X(Hwif::PULSE_SOURCE) X(Hwif::SRC_PWR_MODE_ENUM)
+// clang-format off
+#define TESSEL_GP_FOR_EACH_VALUE_TYPE(X)                                                       \
+    X(int) X(long) X(float) X(double) X(bool) X(CStringT) X(std::wstring)                      \
+    X(QuorUtility::InputArray) X(Hwif::IFMUX_PLS_FILTER_MODE) X(IFSwitchMode)                   \
+    X(Hwif::PORT1_COMBINER) X(Hwif::PORT2_SOURCE) X(Hwif::PULSE_SOURCE) X(Hwif::SRC_PWR_MODE_ENUM)
+// clang-format on
 
 #define TESSEL_GP_EXTERN(T)            \
     extern template class GPScalar<T>; \
