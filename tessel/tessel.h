@@ -2,6 +2,10 @@
 #pragma once
 
 #include "platform/archive/c_archive.h"
+#include "platform/genericparams/cstring.h"
+#include "platform/genericparams/generic_parameter.h"
+#include "platform/genericparams/gp_collection.h"
+#include "platform/genericparams/hw_enums.h"
 #include "platform/measutil/data_matrix.h"
 #include "platform/measutil/eterm_names.h"
 #include "platform/measutil/input_array.h"
@@ -49,6 +53,10 @@
 #include "tessel/format/temperature.h"
 #include "tessel/format/trace_format.h"
 #include "tessel/format/trace_math.h"
+#include "tessel/genericparams/gp_archive.h"
+#include "tessel/genericparams/gp_values.h"
+#include "tessel/genericparams/setting_names.h"
+#include "tessel/limittest/limit_test.h"
 #include "tessel/markers/data_provider.h"
 #include "tessel/markers/marker.h"
 #include "tessel/markers/marker_set.h"
@@ -65,4 +73,3 @@
 #include "tessel/timedomain/gating.h"
 #include "tessel/timedomain/phase_change.h"
 #include "tessel/timedomain/time_domain.h"
-#include "tessel/limittest/limit_test.h"
