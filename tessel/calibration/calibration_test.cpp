@@ -1,0 +1,293 @@
+#include "tessel/calibration/calibration.h"
+
+#include <cmath>
+#include <map>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/measutil/eterm_names.h"
+#include "tessel/correction/enhanced_response.h"
+#include "tessel/correction/internal/forward_error_models.h"
+#include "tessel/correction/n_port.h"
+#include "tessel/correction/response.h"
+
+namespace {
+
+using namespace Tessel;
+namespace fm = Tessel::forward_models;
+using fm::Cd;
+using Method = TwoPortMethod;
+constexpr double kTwoPi = 2.0 * M_PI;
+constexpr int kPoints = 41;
+
+// A test set built from two error boxes and the receivers' switch terms, every term drifting
+// with frequency. Its twelve terms: the idle port is its box terminated by its receivers.
+struct TestSet {
+    std::vector<double> f;
+    std::vector<fm::NPortTerms> terms;
+    std::vector<Cd> gf, gr;
+    std::mt19937 noiseGen{7};
+    double noise = 0.0;
+
+    explicit TestSet(bool crosstalk) {
+        fm::Random rnd(11);
+        std::vector<std::pair<Cd, double>> base;  // value and drift delay of each quantity
+        const double lo[] = {0.01, 0.01, 0.5, 0.01, 0.01, 0.5, 0.5, 0.01, 0.01, 1e-4, 1e-4};
+        const double hi[] = {0.1, 0.2, 1.0, 0.1, 0.2, 1.0, 1.0, 0.2, 0.2, 1e-3, 1e-3};
+        for (int k = 0; k < 11; ++k)
+            base.push_back({rnd.Polar(lo[k], hi[k]), 1e-10 * (k % 4)});
+        for (int i = 0; i < kPoints; ++i) {
+            f.push_back(1e9 + 9e9 * i / (kPoints - 1));
+            Cd v[11];
+            for (int k = 0; k < 11; ++k)
+                v[k] = base[k].first * std::polar(1.0, -kTwoPi * f[i] * base[k].second);
+            const Cd e00 = v[0], e11 = v[1], er1 = v[2], e33 = v[3], e22 = v[4], er2 = v[5],
+                     e10e32 = v[6];
+            gf.push_back(v[7]);
+            gr.push_back(v[8]);
+            fm::NPortTerms t(2);
+            t.leakage = {e00, crosstalk ? v[10] : 0.0, crosstalk ? v[9] : 0.0, e33};
+            t.match = {e11, e11 + er1 * v[8] / (1.0 - e00 * v[8]),
+                       e22 + er2 * v[7] / (1.0 - e33 * v[7]), e22};
+            t.tracking = {er1, er1 * er2 / e10e32 / (1.0 - e00 * v[8]), e10e32 / (1.0 - e33 * v[7]),
+                          er2};
+            terms.push_back(t);
+        }
+    }
+    TsComplex Noisy(Cd z) {
+        std::normal_distribution<double> n(0.0, noise / std::sqrt(2.0));
+        return fm::ToTs(z + Cd(n(noiseGen), n(noiseGen)));
+    }
+    ReflectionMeasurement Reflect(const CalStandard& s, int port) {
+        ReflectionMeasurement m{s, port, {}};
+        for (int i = 0; i < kPoints; ++i) {
+            const Cd g = s.Reflection(i, f[i], 50.0);
+            m.raw.push_back(Noisy(terms[i].Measure({g, 0.0, 0.0, g})[port == 1 ? 0 : 3]));
+        }
+        return m;
+    }
+    // Measured from `actual`, defined to the solver as `model`.
+    TwoPortMeasurement TwoPort(const CalStandard& actual, const CalStandard& model) {
+        TwoPortMeasurement m{model, 1, 2, {}, {}, {}, {}};
+        for (int i = 0; i < kPoints; ++i) {
+            const SParams2 s = actual.SParameters(i, f[i], 50.0);
+            const std::vector<Cd> r = terms[i].Measure({s[0], s[1], s[2], s[3]});
+            for (int k = 0; k < 4; ++k)
+                (k == 0 ? m.s11 : k == 1 ? m.s12 : k == 2 ? m.s21 : m.s22).push_back(Noisy(r[k]));
+        }
+        return m;
+    }
+    std::map<std::wstring, Cd> Truth(int i) const {
+        std::map<std::wstring, Cd> t;
+        for (int r = 0; r < 2; ++r)
+            for (int c = 0; c < 2; ++c) {
+                const auto& x = terms[i];
+                t[QuorUtility::eterm_name(r == c ? L"Directivity" : L"CrossTalk", r, c)] =
+                    x.leakage[r * 2 + c];
+                t[QuorUtility::eterm_name(r == c ? L"SourceMatch" : L"LoadMatch", r, c)] =
+                    x.match[r * 2 + c];
+                t[QuorUtility::eterm_name(r == c ? L"ReflectionTracking" : L"TransmissionTracking",
+                                          r, c)] = x.tracking[r * 2 + c];
+            }
+        return t;
+    }
+};
+
+const CalOffset kOffset{30e-12, 2.2e9, 50.0};
+const CalStandard kOpen = CalStandard::Open({50e-15, -100e-27, 200e-36, -5e-45}, kOffset);
+const CalStandard kShort = CalStandard::Short({20e-12, 300e-24, -20e-33, 1e-42}, kOffset);
+const CalStandard kLoad = CalStandard::MatchedLoad();
+const CalStandard kFlush = CalStandard::Thru();
+
+double WorstTermError(const CalibrationResult& r, const TestSet& ts) {
+    double worst = 0.0;
+    for (int i = 0; i < kPoints; ++i) {
+        const auto truth = ts.Truth(i);
+        for (std::size_t k = 0; k < r.names.size(); ++k)
+            worst = std::max(worst, std::abs(fm::ToCd(r.terms[k][i]) - truth.at(r.names[k])));
+    }
+    return worst;
+}
+
+TEST(CalStandard, MatchesClosedForms) {
+    const double f = 3e9, w = kTwoPi * f, z0 = 50.0;
+    const Cd jw(0.0, w);
+    const struct {
+        CalStandard s;
+        Cd expected;
+    } cases[] = {
+        {CalStandard::Open({1e-13, 0, 0, 0}), (1.0 - jw * 1e-13 * z0) / (1.0 + jw * 1e-13 * z0)},
+        {CalStandard::Short({0, 1e-20, 0, 0}), (jw * 3e-11 - z0) / (jw * 3e-11 + z0)},
+        {CalStandard::Short({}, {40e-12, 0, 50}), -std::polar(1.0, -2 * w * 40e-12)},
+        {CalStandard::Load(0.2, {40e-12, 0, 50}), 0.2 * std::polar(1.0, -2 * w * 40e-12)},
+        // A 25-Ω zero-loss line a quarter wave long turns a 50-Ω match into 12.5 Ω.
+        {CalStandard::MatchedLoad({1.0 / (4 * f), 0, 25}), (12.5 - z0) / (12.5 + z0)},
+        {CalStandard::ReflectionData({0.1, Cd(0.3, 0.4)}), Cd(0.3, 0.4)},
+    };
+    for (const auto& c : cases)
+        EXPECT_LT(std::abs(c.s.Reflection(1, f, z0) - c.expected), 1e-12);
+    // Loss: |S21| of a lossy line follows exp(−loss·delay/(2·Z0)·√(f/1 GHz)).
+    const SParams2 line = OffsetLine({100e-12, 5e9, 50}, 4e9, z0);
+    EXPECT_NEAR(std::abs(line[2]), std::exp(-5e9 * 100e-12 / 100 * 2), 1e-4);
+    EXPECT_NE(kOpen, CalStandard::Open({50e-15, -100e-27, 200e-36, -5e-45}));
+}
+
+TEST(CalibrationRoundTrip, TwoPortMethodsRecoverTermsAndCorrectADevice) {
+    const CalStandard delayed = CalStandard::Thru({50e-12, 1.5e9, 50});
+    const CalStandard line = CalStandard::Thru({30e-12, 0, 50});
+    const struct {
+        Method method;
+        bool isolation, fourStandards;
+        CalStandard thru, thruModel;
+    } cases[] = {{Method::Solt, true, false, kFlush, kFlush},
+                 {Method::Solt, false, true, delayed, delayed},
+                 {Method::EnhancedResponse, true, false, delayed, delayed},
+                 {Method::Trl, false, false, kFlush, kFlush},
+                 {Method::UnknownThru, false, true, delayed, CalStandard::Thru({56e-12, 0, 50})}};
+    for (double noise : {0.0, 1e-5})
+        for (const auto& c : cases) {
+            SCOPED_TRACE(testing::Message() << int(c.method) << " noise " << noise);
+            TestSet ts(c.isolation);
+            ts.noise = noise;
+            CalibrationData d{ts.f, 50.0, {}, {}, {}, {}, {}, {}};
+            for (int port : {1, 2}) {
+                if (c.method == Method::Trl) {
+                    d.reflections.push_back(ts.Reflect(kShort, port));
+                    continue;
+                }
+                for (const CalStandard& s : {kOpen, kShort, kLoad})
+                    d.reflections.push_back(ts.Reflect(s, port));
+                if (c.fourStandards)
+                    d.reflections.push_back(ts.Reflect(CalStandard::Load(Cd(0.3, -0.2)), port));
+            }
+            d.twoPorts.push_back(ts.TwoPort(c.thru, c.thruModel));
+            if (c.method == Method::Trl)
+                d.twoPorts.push_back(ts.TwoPort(line, line));
+            for (int i = 0; i < kPoints; ++i) {
+                d.switchForward.push_back(fm::ToTs(ts.gf[i]));
+                d.switchReverse.push_back(fm::ToTs(ts.gr[i]));
+                if (c.isolation) {
+                    const std::vector<Cd> iso = ts.terms[i].Measure({0.0, 0.0, 0.0, 0.0});
+                    d.isolationForward.push_back(ts.Noisy(iso[2]));
+                    if (c.method != Method::EnhancedResponse)
+                        d.isolationReverse.push_back(ts.Noisy(iso[1]));
+                }
+            }
+            CalibrationResult r;
+            ASSERT_EQ(SolveTwoPort(c.method, d, 1, 2, r), kOk);
+            ASSERT_EQ(r.names.size(), c.method == Method::EnhancedResponse ? 6u : 12u);
+            // To first order a term's error is the sum of its sensitivities to the raws times
+            // σ; for these standards they stay below ~10 (TRL worst: 1/sin of the line's
+            // 11-degree phase at the low end), so 30·σ bounds the error, float rounding apart.
+            const double bound = 1e-5 + 30 * noise;
+            EXPECT_LT(WorstTermError(r, ts), bound);
+            // Correct a device measured without noise, by name.
+            ts.noise = 0.0;
+            const CalStandard dut = CalStandard::TwoPortData([&] {
+                fm::Random rnd(3);
+                std::vector<SParams2> s;
+                for (int i = 0; i < kPoints; ++i) {
+                    const auto v = rnd.Device(2);
+                    s.push_back({v[0], v[1], v[2], v[3]});
+                }
+                return s;
+            }());
+            TwoPortMeasurement m = ts.TwoPort(dut, dut);
+            const bool er = c.method == Method::EnhancedResponse;
+            std::unique_ptr<NPort> alg(er ? new EnhancedResponse({2, 1}) : new NPort(2, {1, 2}));
+            ASSERT_TRUE(r.ApplyTo(*alg));
+            alg->SetRawData(L"S11", m.s11.data());
+            alg->SetRawData(L"S21", m.s21.data());
+            if (!er) {  // the enhanced response holds zeros there
+                alg->SetRawData(L"S12", m.s12.data());
+                alg->SetRawData(L"S22", m.s22.data());
+            }
+            boost::shared_ptr<DataMatrix> out;
+            ASSERT_TRUE(alg->CreateOutputContainer(out, kPoints));
+            ASSERT_TRUE(alg->ApplyCorrection(0, kPoints, *out, 0));
+            double worst = 0.0;
+            for (int i = 0; i < kPoints; ++i) {
+                SParams2 s = dut.SParameters(i, 0, 50);
+                if (er) {  // the receiving port's load match stays uncorrected
+                    const Cd el = ts.terms[i].match[2];
+                    s = {s[0] + s[1] * s[2] * el / (1.0 - s[3] * el), 0.0, s[2] / (1.0 - s[3] * el),
+                         0.0};
+                }
+                for (int k = 0; k < 4; ++k)
+                    worst =
+                        std::max(worst, std::abs(fm::ToCd((*out)(k / 2, k % 2)->data[i]) - s[k]));
+            }
+            EXPECT_LT(worst, bound);
+        }
+}
+
+TEST(CalibrationRoundTrip, OnePortAndResponse) {
+    for (double noise : {0.0, 1e-5}) {
+        TestSet ts(false);
+        ts.noise = noise;
+        const double bound = 1e-5 + 30 * noise;
+        CalibrationData d{ts.f, 50.0, {}, {}, {}, {}, {}, {}};
+        for (const CalStandard& s : {kOpen, kShort, kLoad, CalStandard::Load(Cd(0.3, -0.2))}) {
+            d.reflections.push_back(ts.Reflect(s, 2));
+            CalibrationResult r;
+            EXPECT_EQ(SolveOnePort(d, 2, r), d.reflections.size() < 3 ? kInvalidArg : kOk);
+            EXPECT_LT(WorstTermError(r, ts), bound);  // nothing to compare with too few
+        }
+        // Response: raw = isolation + tracking·actual, each standard given by its raw.
+        fm::Random rnd(5);
+        std::vector<Cd> track, iso;
+        for (int i = 0; i < kPoints; ++i) {
+            track.push_back(rnd.Polar(0.5, 1.0));
+            iso.push_back(rnd.Polar(1e-3, 1e-2));
+        }
+        auto actual = [&](const CalStandard& s, ResponsePath path, int i) {
+            return path == ResponsePath::Reflection ? s.Reflection(i, ts.f[i], 50)
+                   : s.IsTwoPort()                  ? s.SParameters(i, ts.f[i], 50)[2]
+                                                    : Cd(0.0);
+        };
+        const CalStandard thru = CalStandard::Thru({50e-12, 1.5e9, 50});
+        for (const auto& [path, withIso, stds] :
+             std::vector<std::tuple<ResponsePath, bool, std::vector<CalStandard>>>{
+                 {ResponsePath::Transmission, false, {thru}},
+                 {ResponsePath::Transmission, true, {thru, kLoad}},
+                 {ResponsePath::Reflection, false, {kOpen, kShort}},
+                 {ResponsePath::Reflection, true, {kOpen, kShort, kLoad}}}) {
+            std::vector<ResponseMeasurement> ms;
+            for (const auto& s : stds) {
+                ms.push_back({s, {}});
+                for (int i = 0; i < kPoints; ++i)
+                    ms.back().raw.push_back(
+                        ts.Noisy((withIso ? iso[i] : 0.0) + track[i] * actual(s, path, i)));
+            }
+            CalibrationResult r;
+            ASSERT_EQ(SolveResponse(ts.f, 50, path, ms, withIso, L"S21", r), kOk);
+            for (int i = 0; i < kPoints; ++i) {
+                EXPECT_LT(std::abs(fm::ToCd((*r.Term(L"ResponseTracking(S21)"))[i]) - track[i]),
+                          bound);
+                if (withIso) {
+                    EXPECT_LT(std::abs(fm::ToCd((*r.Term(L"ResponseIsolation(S21)"))[i]) - iso[i]),
+                              bound);
+                }
+            }
+            // Corrected standards come back as their definitions.
+            ResponseIsol withIsolation(L"S21");
+            Response plain(L"S21");
+            ICorrectionAlgorithm& alg =
+                withIso ? static_cast<ICorrectionAlgorithm&>(withIsolation) : plain;
+            ASSERT_TRUE(r.ApplyTo(alg));
+            for (std::size_t k = 0; k < ms.size(); ++k) {
+                alg.SetRawData(L"S21", ms[k].raw.data());
+                boost::shared_ptr<DataMatrix> out;
+                alg.CreateOutputContainer(out, kPoints);
+                ASSERT_TRUE(alg.ApplyCorrection(0, kPoints, *out, 0));
+                for (int i = 0; i < kPoints; ++i)
+                    EXPECT_LT(std::abs(fm::ToCd((*out)(0, 0)->data[i]) - actual(stds[k], path, i)),
+                              2 * bound);
+            }
+        }
+    }
+}
+
+}  // namespace
