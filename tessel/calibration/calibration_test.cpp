@@ -1,6 +1,7 @@
 #include "tessel/calibration/calibration.h"
 
 #include <cmath>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -288,6 +289,96 @@ TEST(CalibrationRoundTrip, OnePortAndResponse) {
             }
         }
     }
+}
+
+// A complete SOLT data set with switch terms, for the failure cases.
+CalibrationData SoltData(TestSet& ts) {
+    CalibrationData d{ts.f, 50.0, {}, {}, {}, {}, {}, {}};
+    for (int port : {1, 2})
+        for (const CalStandard& s : {kOpen, kShort, kLoad})
+            d.reflections.push_back(ts.Reflect(s, port));
+    d.twoPorts.push_back(ts.TwoPort(kFlush, kFlush));
+    for (int i = 0; i < kPoints; ++i) {
+        d.switchForward.push_back(fm::ToTs(ts.gf[i]));
+        d.switchReverse.push_back(fm::ToTs(ts.gr[i]));
+    }
+    return d;
+}
+
+TEST(Calibration, RefusesBadInputAndWritesNothing) {
+    TestSet ts(false);
+    const CalibrationData good = SoltData(ts);
+    using Edit = std::function<void(CalibrationData&)>;
+    const std::vector<std::pair<Method, Edit>> cases = {
+        {Method::Solt, [](CalibrationData& d) { d.reflections[1].raw.pop_back(); }},
+        {Method::Solt, [](CalibrationData& d) { d.twoPorts[0].s22.pop_back(); }},
+        {Method::Solt, [](CalibrationData& d) { d.frequencies.push_back(2e10); }},
+        {Method::Solt, [](CalibrationData& d) { d.frequencies[3] = -1.0; }},
+        {Method::Solt, [](CalibrationData& d) { d.reflections[2] = d.reflections[0]; }},
+        {Method::Solt, [](CalibrationData& d) { d.reflections.pop_back(); }},
+        {Method::Solt, [](CalibrationData& d) { d.reflections[0].port = 3; }},
+        {Method::Solt, [](CalibrationData& d) { d.twoPorts.clear(); }},
+        {Method::Solt, [](CalibrationData& d) { d.twoPorts[0].standard = kLoad; }},
+        {Method::Solt, [](CalibrationData& d) { d.isolationForward.resize(3); }},
+        {Method::Solt, [](CalibrationData& d) { d.reflections[0].standard = kFlush; }},
+        {Method::UnknownThru, [](CalibrationData& d) { d.switchReverse.clear(); }},
+        {Method::Trl, [](CalibrationData& d) { d.twoPorts.push_back(d.twoPorts[0]); }},
+        {Method::Trl, [](CalibrationData&) {}},  // three reflects on each port
+    };
+    for (std::size_t k = 0; k < cases.size(); ++k) {
+        CalibrationData d = good;
+        cases[k].second(d);
+        CalibrationResult r;
+        r.names = {L"untouched"};
+        EXPECT_EQ(SolveTwoPort(cases[k].first, d, 1, 2, r), kInvalidArg) << k;
+        EXPECT_EQ(r.names, std::vector<std::wstring>{L"untouched"}) << k;
+        EXPECT_TRUE(r.terms.empty() && r.ranges.empty()) << k;
+    }
+    CalibrationResult r;
+    EXPECT_EQ(SolveOnePort(good, 3, r), kInvalidArg);
+    EXPECT_EQ(SolveResponse(ts.f, 50, ResponsePath::Transmission, {}, false, L"S21", r),
+              kInvalidArg);
+    const ResponseMeasurement thru{kFlush, good.twoPorts[0].s21};
+    EXPECT_EQ(SolveResponse(ts.f, 50, ResponsePath::Reflection, {thru}, false, L"S11", r),
+              kInvalidArg);
+    EXPECT_EQ(SolveResponse(ts.f, 50, ResponsePath::Transmission, {thru}, true, L"S21", r),
+              kInvalidArg);
+    EXPECT_EQ(SolveResponse(ts.f, 50, ResponsePath::Transmission, {thru, thru}, false, L"S21", r),
+              kInvalidArg);
+    EXPECT_TRUE(r.names.empty());
+}
+
+TEST(Calibration, SingularPointsGetAFailedRangeAndMissingDataTerms) {
+    TestSet ts(false);
+    CalibrationData d = SoltData(ts);
+    // Port 2's load defined as its open at points 10 and 11 (and measured so): two identical
+    // standards there. TRL: a 100 ps line is a whole wavelength at the last point, 10 GHz.
+    std::vector<Complexd> g;
+    for (int i = 0; i < kPoints; ++i)
+        g.push_back(i == 10 || i == 11 ? kOpen.Reflection(i, ts.f[i], 50) : 0.0);
+    d.reflections[5] = ts.Reflect(CalStandard::ReflectionData(g), 2);
+    CalibrationResult r;
+    ASSERT_EQ(SolveTwoPort(Method::Solt, d, 2, 1, r), kFail);
+    ASSERT_EQ(r.ranges.size(), 3u);
+    const int expected[3][3] = {{0, 10, kOk}, {10, 12, int(kFail)}, {12, kPoints, kOk}};
+    for (int k = 0; k < 3; ++k)
+        EXPECT_TRUE(r.ranges[k].start == expected[k][0] && r.ranges[k].stop == expected[k][1] &&
+                    r.ranges[k].status == expected[k][2])
+            << k;
+    for (const auto& term : r.terms)
+        for (int i = 0; i < kPoints; ++i) {
+            EXPECT_TRUE(std::isfinite(term[i].re) && std::isfinite(term[i].im));
+            EXPECT_EQ(i == 10 || i == 11, term[i] == TsComplex::m_minus200dB) << i;
+        }
+
+    CalibrationData trl = SoltData(ts);
+    trl.reflections = {ts.Reflect(kShort, 1), ts.Reflect(kShort, 2)};
+    trl.twoPorts.push_back(
+        ts.TwoPort(CalStandard::Thru({1e-10, 0, 50}), CalStandard::Thru({1e-10, 0, 50})));
+    ASSERT_EQ(SolveTwoPort(Method::Trl, trl, 1, 2, r), kFail);
+    EXPECT_EQ(r.ranges.back().status, kFail);
+    EXPECT_EQ(r.ranges.back().stop, kPoints);
+    EXPECT_EQ(r.ranges.back().start, kPoints - 1);
 }
 
 }  // namespace
