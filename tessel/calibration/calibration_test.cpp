@@ -82,16 +82,12 @@ struct TestSet {
     }
     std::map<std::wstring, Cd> Truth(int i) const {
         std::map<std::wstring, Cd> t;
-        for (int r = 0; r < 2; ++r)
-            for (int c = 0; c < 2; ++c) {
-                const auto& x = terms[i];
-                t[QuorUtility::eterm_name(r == c ? L"Directivity" : L"CrossTalk", r, c)] =
-                    x.leakage[r * 2 + c];
-                t[QuorUtility::eterm_name(r == c ? L"SourceMatch" : L"LoadMatch", r, c)] =
-                    x.match[r * 2 + c];
-                t[QuorUtility::eterm_name(r == c ? L"ReflectionTracking" : L"TransmissionTracking",
-                                          r, c)] = x.tracking[r * 2 + c];
-            }
+        const wchar_t* words[6] = {L"Directivity", L"CrossTalk",          L"SourceMatch",
+                                   L"LoadMatch",   L"ReflectionTracking", L"TransmissionTracking"};
+        const std::vector<Cd>* arrays[3] = {&terms[i].leakage, &terms[i].match, &terms[i].tracking};
+        for (int k = 0; k < 12; ++k)  // k = 4·matrix + 2·r + c
+            t[QuorUtility::eterm_name(words[2 * (k / 4) + (k / 2 % 2 != k % 2)], k / 2 % 2,
+                                      k % 2)] = (*arrays[k / 4])[k % 4];
         return t;
     }
 };
@@ -176,8 +172,9 @@ TEST(CalibrationRoundTrip, TwoPortMethodsRecoverTermsAndCorrectADevice) {
                         d.isolationReverse.push_back(ts.Noisy(iso[1]));
                 }
             }
-            CalibrationResult r;
-            ASSERT_EQ(SolveTwoPort(c.method, d, 1, 2, r), kOk);
+            CalibrationResult r;  // with noise, solved from port 2 (not for the one-path ER)
+            const bool er = c.method == Method::EnhancedResponse, swap = noise > 0 && !er;
+            ASSERT_EQ(SolveTwoPort(c.method, d, swap ? 2 : 1, swap ? 1 : 2, r), kOk);
             ASSERT_EQ(r.names.size(), c.method == Method::EnhancedResponse ? 6u : 12u);
             // To first order a term's error is the sum of its sensitivities to the raws times
             // σ; for these standards they stay below ~10 (TRL worst: 1/sin of the line's
@@ -186,17 +183,12 @@ TEST(CalibrationRoundTrip, TwoPortMethodsRecoverTermsAndCorrectADevice) {
             EXPECT_LT(WorstTermError(r, ts), bound);
             // Correct a device measured without noise, by name.
             ts.noise = 0.0;
-            const CalStandard dut = CalStandard::TwoPortData([&] {
-                fm::Random rnd(3);
-                std::vector<SParams2> s;
-                for (int i = 0; i < kPoints; ++i) {
-                    const auto v = rnd.Device(2);
-                    s.push_back({v[0], v[1], v[2], v[3]});
-                }
-                return s;
-            }());
+            fm::Random rnd(3);
+            std::vector<SParams2> dutS(kPoints);
+            for (auto& v : dutS)
+                std::copy_n(rnd.Device(2).begin(), 4, v.begin());
+            const CalStandard dut = CalStandard::TwoPortData(dutS);
             TwoPortMeasurement m = ts.TwoPort(dut, dut);
-            const bool er = c.method == Method::EnhancedResponse;
             std::unique_ptr<NPort> alg(er ? new EnhancedResponse({2, 1}) : new NPort(2, {1, 2}));
             ASSERT_TRUE(r.ApplyTo(*alg));
             alg->SetRawData(L"S11", m.s11.data());
@@ -264,14 +256,11 @@ TEST(CalibrationRoundTrip, OnePortAndResponse) {
             }
             CalibrationResult r;
             ASSERT_EQ(SolveResponse(ts.f, 50, path, ms, withIso, L"S21", r), kOk);
-            for (int i = 0; i < kPoints; ++i) {
-                EXPECT_LT(std::abs(fm::ToCd((*r.Term(L"ResponseTracking(S21)"))[i]) - track[i]),
-                          bound);
-                if (withIso) {
-                    EXPECT_LT(std::abs(fm::ToCd((*r.Term(L"ResponseIsolation(S21)"))[i]) - iso[i]),
-                              bound);
-                }
-            }
+            ASSERT_EQ(r.names[withIso],
+                      withIso ? L"ResponseIsolation(S21)" : L"ResponseTracking(S21)");
+            for (int i = 0; i < kPoints; ++i)
+                for (std::size_t k = 0; k < r.names.size(); ++k)
+                    EXPECT_LT(std::abs(fm::ToCd(r.terms[k][i]) - (k ? iso : track)[i]), bound);
             // Corrected standards come back as their definitions.
             ResponseIsol withIsolation(L"S21");
             Response plain(L"S21");
@@ -360,11 +349,10 @@ TEST(Calibration, SingularPointsGetAFailedRangeAndMissingDataTerms) {
     CalibrationResult r;
     ASSERT_EQ(SolveTwoPort(Method::Solt, d, 2, 1, r), kFail);
     ASSERT_EQ(r.ranges.size(), 3u);
-    const int expected[3][3] = {{0, 10, kOk}, {10, 12, int(kFail)}, {12, kPoints, kOk}};
+    const long expected[3][3] = {{0, 10, kOk}, {10, 12, kFail}, {12, kPoints, kOk}};
     for (int k = 0; k < 3; ++k)
-        EXPECT_TRUE(r.ranges[k].start == expected[k][0] && r.ranges[k].stop == expected[k][1] &&
-                    r.ranges[k].status == expected[k][2])
-            << k;
+        EXPECT_EQ((std::vector<long>{r.ranges[k].start, r.ranges[k].stop, r.ranges[k].status}),
+                  std::vector<long>(expected[k], expected[k] + 3));
     for (const auto& term : r.terms)
         for (int i = 0; i < kPoints; ++i) {
             EXPECT_TRUE(std::isfinite(term[i].re) && std::isfinite(term[i].im));
@@ -376,9 +364,9 @@ TEST(Calibration, SingularPointsGetAFailedRangeAndMissingDataTerms) {
     trl.twoPorts.push_back(
         ts.TwoPort(CalStandard::Thru({1e-10, 0, 50}), CalStandard::Thru({1e-10, 0, 50})));
     ASSERT_EQ(SolveTwoPort(Method::Trl, trl, 1, 2, r), kFail);
-    EXPECT_EQ(r.ranges.back().status, kFail);
-    EXPECT_EQ(r.ranges.back().stop, kPoints);
-    EXPECT_EQ(r.ranges.back().start, kPoints - 1);
+    EXPECT_EQ(r.ranges.size(), 2u);
+    EXPECT_EQ((std::vector<long>{r.ranges[1].start, r.ranges[1].stop, r.ranges[1].status}),
+              (std::vector<long>{kPoints - 1, kPoints, kFail}));
 }
 
 }  // namespace

@@ -35,8 +35,7 @@ def f32(z):
 
 def network(freq, s):
     n = rf.Network()
-    n.frequency = freq
-    n.s = np.asarray(s).reshape(len(freq), *(np.shape(s)[1:] or (1, 1)))
+    n.frequency, n.s = freq, np.asarray(s).reshape(len(freq), *(np.shape(s)[1:] or (1, 1)))
     return n
 
 
@@ -54,19 +53,12 @@ def solve_cpp(exe, freq, ports, reflections, thru=None):
         lines += [text(ideal[:, r, c]) for r, c in ((0, 0), (0, 1), (1, 0), (1, 1))]
         lines += [text(raw[:, r, c]) for r, c in ((0, 0), (0, 1), (1, 0), (1, 1))]
     out = subprocess.run([exe], input="\n".join(lines), capture_output=True, text=True, check=True)
-    terms = {}
-    for line in out.stdout.splitlines():
-        name, *v = line.split()
-        v = np.array(v, dtype=float)
-        terms[name] = v[0::2] + 1j * v[1::2]
-    return terms
+    rows = [line.split() for line in out.stdout.splitlines()]
+    return {r[0]: np.array(r[1::2], float) + 1j * np.array(r[2::2], float) for r in rows}
 
 
 def compare(label, ours, theirs):
-    worst = 0.0
-    for name, expected in theirs.items():
-        scale = max(1.0, np.max(np.abs(expected)))
-        worst = max(worst, np.max(np.abs(ours[name] - expected)) / scale)
+    worst = max(np.max(np.abs(ours[n] - e)) / max(1.0, np.max(np.abs(e))) for n, e in theirs.items())
     print("%s: %d terms, worst relative difference %.2e" % (label, len(theirs), worst))
     return worst < 1e-6
 
@@ -97,14 +89,12 @@ def main(exe):
     thru_ideal = np.zeros((len(w), 2, 2), complex)
     thru_ideal[:, 0, 1] = thru_ideal[:, 1, 0] = 1.0
     thru_raw = f32(line.s)
-    measured, ideal_nets = [], []
-    for k in range(3):
-        s = np.zeros((len(w), 2, 2), complex)
-        s[:, 0, 0], s[:, 1, 1] = raw1[k], raw2[k]
-        measured.append(network(freq, s))
-        ideal_nets.append(network(freq, np.einsum("i,jk->ijk", ideals[k], np.eye(2))))
-    cal = rf.SOLT(measured=measured + [network(freq, thru_raw)],
-                  ideals=ideal_nets + [network(freq, thru_ideal)])
+    diagonal = lambda a, b: np.einsum("i,jk->ijk", a, [[1, 0], [0, 0]]) + np.einsum(
+        "i,jk->ijk", b, [[0, 0], [0, 1]])
+    cal = rf.SOLT(measured=[network(freq, diagonal(a, b)) for a, b in zip(raw1, raw2)] +
+                  [network(freq, thru_raw)],
+                  ideals=[network(freq, diagonal(g, g)) for g in ideals] +
+                  [network(freq, thru_ideal)])
     cal.run()
     ours = solve_cpp(exe, freq, 2, [list(zip(ideals, raw1)), list(zip(ideals, raw2))],
                      (thru_ideal, thru_raw))
