@@ -132,55 +132,57 @@ TEST(CalStandard, MatchesClosedForms) {
     EXPECT_NE(kOpen, CalStandard::Open({50e-15, -100e-27, 200e-36, -5e-45}));
 }
 
+// Reflection standards on both ports, a two-port standard and the switch terms.
+CalibrationData Measured(TestSet& ts, const std::vector<CalStandard>& reflects,
+                         const CalStandard& thru, const CalStandard& thruModel) {
+    CalibrationData d{ts.f, 50.0, {}, {ts.TwoPort(thru, thruModel)}, {}, {}, {}, {}};
+    for (int port : {1, 2})
+        for (const CalStandard& s : reflects)
+            d.reflections.push_back(ts.Reflect(s, port));
+    for (int i = 0; i < kPoints; ++i) {
+        d.switchForward.push_back(fm::ToTs(ts.gf[i]));
+        d.switchReverse.push_back(fm::ToTs(ts.gr[i]));
+    }
+    return d;
+}
+const std::vector<CalStandard> kOsl = {kOpen, kShort, kLoad};
+
 TEST(CalibrationRoundTrip, TwoPortMethodsRecoverTermsAndCorrectADevice) {
     const CalStandard delayed = CalStandard::Thru({50e-12, 1.5e9, 50});
-    const CalStandard line = CalStandard::Thru({30e-12, 0, 50});
+    const std::vector<CalStandard> four = {kOpen, kShort, kLoad, CalStandard::Load(Cd(0.3, -0.2))};
     const struct {
         Method method;
-        bool isolation, fourStandards;
+        bool isolation;
+        std::vector<CalStandard> reflects;
         CalStandard thru, thruModel;
-    } cases[] = {{Method::Solt, true, false, kFlush, kFlush},
-                 {Method::Solt, false, true, delayed, delayed},
-                 {Method::EnhancedResponse, true, false, delayed, delayed},
-                 {Method::Trl, false, false, kFlush, kFlush},
-                 {Method::UnknownThru, false, true, delayed, CalStandard::Thru({56e-12, 0, 50})}};
+    } cases[] = {{Method::Solt, true, kOsl, kFlush, kFlush},
+                 {Method::Solt, false, four, delayed, delayed},
+                 {Method::EnhancedResponse, true, kOsl, delayed, delayed},
+                 {Method::Trl, false, {kShort}, kFlush, kFlush},
+                 {Method::UnknownThru, false, four, delayed, CalStandard::Thru({56e-12, 0, 50})}};
     for (double noise : {0.0, 1e-5})
         for (const auto& c : cases) {
             SCOPED_TRACE(testing::Message() << int(c.method) << " noise " << noise);
             TestSet ts(c.isolation);
             ts.noise = noise;
-            CalibrationData d{ts.f, 50.0, {}, {}, {}, {}, {}, {}};
-            for (int port : {1, 2}) {
-                if (c.method == Method::Trl) {
-                    d.reflections.push_back(ts.Reflect(kShort, port));
-                    continue;
-                }
-                for (const CalStandard& s : {kOpen, kShort, kLoad})
-                    d.reflections.push_back(ts.Reflect(s, port));
-                if (c.fourStandards)
-                    d.reflections.push_back(ts.Reflect(CalStandard::Load(Cd(0.3, -0.2)), port));
-            }
-            d.twoPorts.push_back(ts.TwoPort(c.thru, c.thruModel));
-            if (c.method == Method::Trl)
-                d.twoPorts.push_back(ts.TwoPort(line, line));
-            for (int i = 0; i < kPoints; ++i) {
-                d.switchForward.push_back(fm::ToTs(ts.gf[i]));
-                d.switchReverse.push_back(fm::ToTs(ts.gr[i]));
-                if (c.isolation) {
-                    const std::vector<Cd> iso = ts.terms[i].Measure({0.0, 0.0, 0.0, 0.0});
-                    d.isolationForward.push_back(ts.Noisy(iso[2]));
-                    if (c.method != Method::EnhancedResponse)
-                        d.isolationReverse.push_back(ts.Noisy(iso[1]));
-                }
-            }
-            CalibrationResult r;  // with noise, solved from port 2 (not for the one-path ER)
+            CalibrationData d = Measured(ts, c.reflects, c.thru, c.thruModel);
             const bool er = c.method == Method::EnhancedResponse, swap = noise > 0 && !er;
-            if (swap) {  // these are named from the calibration's first port
+            if (c.method == Method::Trl)
+                d.twoPorts.push_back(ts.TwoPort(CalStandard::Thru({30e-12, 0, 50}),
+                                                CalStandard::Thru({30e-12, 0, 50})));
+            for (int i = 0; i < kPoints && c.isolation; ++i) {
+                const std::vector<Cd> iso = ts.terms[i].Measure({0.0, 0.0, 0.0, 0.0});
+                d.isolationForward.push_back(ts.Noisy(iso[2]));
+                if (!er)
+                    d.isolationReverse.push_back(ts.Noisy(iso[1]));
+            }
+            if (swap) {  // with noise, solved from port 2; these follow the first port
                 std::swap(d.switchForward, d.switchReverse);
                 std::swap(d.isolationForward, d.isolationReverse);
             }
+            CalibrationResult r;
             ASSERT_EQ(SolveTwoPort(c.method, d, swap ? 2 : 1, swap ? 1 : 2, r), kOk);
-            ASSERT_EQ(r.names.size(), c.method == Method::EnhancedResponse ? 6u : 12u);
+            ASSERT_EQ(r.names.size(), er ? 6u : 12u);
             // To first order a term's error is the sum of its sensitivities to the raws times
             // σ; for these standards they stay below ~10 (TRL worst: 1/sin of the line's
             // 11-degree phase at the low end), so 30·σ bounds the error, float rounding apart.
@@ -196,23 +198,23 @@ TEST(CalibrationRoundTrip, TwoPortMethodsRecoverTermsAndCorrectADevice) {
             TwoPortMeasurement m = ts.TwoPort(dut, dut);
             std::unique_ptr<NPort> alg(er ? new EnhancedResponse({2, 1}) : new NPort(2, {1, 2}));
             ASSERT_TRUE(r.ApplyTo(*alg));
-            alg->SetRawData(L"S11", m.s11.data());
-            alg->SetRawData(L"S21", m.s21.data());
-            if (!er) {  // the enhanced response holds zeros there
-                alg->SetRawData(L"S12", m.s12.data());
-                alg->SetRawData(L"S22", m.s22.data());
-            }
+            const wchar_t* raws[4] = {L"S11", L"S12", L"S21", L"S22"};
+            for (auto k : {0, 2, er ? 0 : 1, er ? 2 : 3})  // the enhanced response zeroes S12, S22
+                alg->SetRawData(raws[k], (k == 0   ? m.s11
+                                          : k == 1 ? m.s12
+                                          : k == 2 ? m.s21
+                                                   : m.s22)
+                                             .data());
             boost::shared_ptr<DataMatrix> out;
             ASSERT_TRUE(alg->CreateOutputContainer(out, kPoints));
             ASSERT_TRUE(alg->ApplyCorrection(0, kPoints, *out, 0));
             double worst = 0.0;
             for (int i = 0; i < kPoints; ++i) {
-                SParams2 s = dut.SParameters(i, 0, 50);
-                if (er) {  // the receiving port's load match stays uncorrected
-                    const Cd el = ts.terms[i].match[2];
+                SParams2 s = dutS[i];
+                const Cd el = ts.terms[i].match[2];  // uncorrected by the enhanced response
+                if (er)
                     s = {s[0] + s[1] * s[2] * el / (1.0 - s[3] * el), 0.0, s[2] / (1.0 - s[3] * el),
                          0.0};
-                }
                 for (int k = 0; k < 4; ++k)
                     worst =
                         std::max(worst, std::abs(fm::ToCd((*out)(k / 2, k % 2)->data[i]) - s[k]));
@@ -235,11 +237,9 @@ TEST(CalibrationRoundTrip, OnePortAndResponse) {
         }
         // Response: raw = isolation + tracking·actual, each standard given by its raw.
         fm::Random rnd(5);
-        std::vector<Cd> track, iso;
-        for (int i = 0; i < kPoints; ++i) {
-            track.push_back(rnd.Polar(0.5, 1.0));
-            iso.push_back(rnd.Polar(1e-3, 1e-2));
-        }
+        std::vector<Cd> track(kPoints), iso(kPoints);
+        for (int i = 0; i < kPoints; ++i)
+            track[i] = rnd.Polar(0.5, 1.0), iso[i] = rnd.Polar(1e-3, 1e-2);
         auto actual = [&](const CalStandard& s, ResponsePath path, int i) {
             return path == ResponsePath::Reflection ? s.Reflection(i, ts.f[i], 50)
                    : s.IsTwoPort()                  ? s.SParameters(i, ts.f[i], 50)[2]
@@ -266,42 +266,24 @@ TEST(CalibrationRoundTrip, OnePortAndResponse) {
             for (int i = 0; i < kPoints; ++i)
                 for (std::size_t k = 0; k < r.names.size(); ++k)
                     EXPECT_LT(std::abs(fm::ToCd(r.terms[k][i]) - (k ? iso : track)[i]), bound);
-            // Corrected standards come back as their definitions.
+            // The first standard, corrected by name, comes back as its definition.
             ResponseIsol withIsolation(L"S21");
             Response plain(L"S21");
             ICorrectionAlgorithm& alg =
                 withIso ? static_cast<ICorrectionAlgorithm&>(withIsolation) : plain;
-            ASSERT_TRUE(r.ApplyTo(alg));
-            for (std::size_t k = 0; k < ms.size(); ++k) {
-                alg.SetRawData(L"S21", ms[k].raw.data());
-                boost::shared_ptr<DataMatrix> out;
-                alg.CreateOutputContainer(out, kPoints);
-                ASSERT_TRUE(alg.ApplyCorrection(0, kPoints, *out, 0));
-                for (int i = 0; i < kPoints; ++i)
-                    EXPECT_LT(std::abs(fm::ToCd((*out)(0, 0)->data[i]) - actual(stds[k], path, i)),
-                              2 * bound);
-            }
+            ASSERT_TRUE(r.ApplyTo(alg) && alg.SetRawData(L"S21", ms[0].raw.data()));
+            std::vector<TsComplex> out(kPoints);
+            ASSERT_TRUE(withIso ? withIsolation.ApplyCorrection(0, kPoints, out)
+                                : plain.ApplyCorrection(0, kPoints, out));
+            for (int i = 0; i < kPoints; ++i)
+                EXPECT_LT(std::abs(fm::ToCd(out[i]) - actual(stds[0], path, i)), 2 * bound);
         }
     }
 }
 
-// A complete SOLT data set with switch terms, for the failure cases.
-CalibrationData SoltData(TestSet& ts) {
-    CalibrationData d{ts.f, 50.0, {}, {}, {}, {}, {}, {}};
-    for (int port : {1, 2})
-        for (const CalStandard& s : {kOpen, kShort, kLoad})
-            d.reflections.push_back(ts.Reflect(s, port));
-    d.twoPorts.push_back(ts.TwoPort(kFlush, kFlush));
-    for (int i = 0; i < kPoints; ++i) {
-        d.switchForward.push_back(fm::ToTs(ts.gf[i]));
-        d.switchReverse.push_back(fm::ToTs(ts.gr[i]));
-    }
-    return d;
-}
-
 TEST(Calibration, RefusesBadInputAndWritesNothing) {
     TestSet ts(false);
-    const CalibrationData good = SoltData(ts);
+    const CalibrationData good = Measured(ts, kOsl, kFlush, kFlush);
     using Edit = std::function<void(CalibrationData&)>;
     const std::vector<std::pair<Method, Edit>> cases = {
         {Method::Solt, [](CalibrationData& d) { d.reflections[1].raw.pop_back(); }},
@@ -345,7 +327,7 @@ TEST(Calibration, RefusesBadInputAndWritesNothing) {
 TEST(Calibration, SingularPointsGetAFailedRangeAndMissingDataTerms) {
     TestSet ts(false);
     ts.noise = 1e-5;  // identical standards measured with different noise
-    CalibrationData d = SoltData(ts);
+    CalibrationData d = Measured(ts, kOsl, kFlush, kFlush);
     // Port 2's load defined as its open at points 10 and 11 (and measured so): two identical
     // standards there. TRL: a 100 ps line is a whole wavelength at the last point, 10 GHz.
     std::vector<Complexd> g;
@@ -365,7 +347,7 @@ TEST(Calibration, SingularPointsGetAFailedRangeAndMissingDataTerms) {
             EXPECT_EQ(i == 10 || i == 11, term[i] == TsComplex::m_minus200dB) << i;
         }
 
-    CalibrationData trl = SoltData(ts);
+    CalibrationData trl = Measured(ts, kOsl, kFlush, kFlush);
     trl.reflections = {ts.Reflect(kShort, 1), ts.Reflect(kShort, 2)};
     trl.twoPorts.push_back(
         ts.TwoPort(CalStandard::Thru({1e-10, 0, 50}), CalStandard::Thru({1e-10, 0, 50})));
