@@ -1,6 +1,7 @@
 // Calibration solvers: input checks, per-point solution, term collection.
 #include "tessel/calibration/calibration.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -436,6 +437,75 @@ long SolveTwoPort(TwoPortMethod method, const CalibrationData& d, int p1, int p2
         } else {
             StoreTwelve(c, i, t, p1 < p2);
         }
+    }
+    return c.Finish(result);
+}
+
+long SolveNPortSolt(const CalibrationData& d, const std::vector<int>& portList,
+                    CalibrationResult& result) {
+    const std::size_t n = d.frequencies.size();
+    std::vector<int> ports = portList;
+    std::sort(ports.begin(), ports.end());
+    const int np = int(ports.size());
+    if (!SweepOk(d.frequencies) || np == 0 ||
+        std::adjacent_find(ports.begin(), ports.end()) != ports.end() ||
+        !d.isolationForward.empty() || !d.isolationReverse.empty() ||
+        d.twoPorts.size() != std::size_t(np * (np - 1) / 2))
+        return kInvalidArg;
+    auto indexOf = [&ports](int port) {
+        const auto it = std::lower_bound(ports.begin(), ports.end(), port);
+        return it != ports.end() && *it == port ? int(it - ports.begin()) : -1;
+    };
+    for (const auto& m : d.reflections)
+        if (indexOf(m.port) < 0)
+            return kInvalidArg;
+    std::vector<std::vector<const ReflectionMeasurement*>> refl(np);
+    for (int k = 0; k < np; ++k)
+        if (ReflectionsAt(d, ports[k], refl[k]) != kOk || refl[k].size() < 3)
+            return kInvalidArg;
+    std::vector<Oriented> thru(np * np);  // [a·N + b], a < b
+    for (const auto& m : d.twoPorts) {
+        const int a = std::min(indexOf(m.port1), indexOf(m.port2));
+        const int b = std::max(indexOf(m.port1), indexOf(m.port2));
+        if (a < 0 || a == b || thru[a * np + b].m ||
+            Orient(m, ports[a], ports[b], n, false, thru[a * np + b]) != kOk)
+            return kInvalidArg;
+    }
+    // Register order: matrix, row (receiving port), column (driving port).
+    const wchar_t* words[6] = {L"Directivity", L"CrossTalk",          L"SourceMatch",
+                               L"LoadMatch",   L"ReflectionTracking", L"TransmissionTracking"};
+    std::vector<std::wstring> names;
+    for (int m = 0; m < 3; ++m)
+        for (int r = 0; r < np; ++r)
+            for (int c = 0; c < np; ++c)
+                names.push_back(Name(words[2 * m + (r != c)], ports[r], ports[c]));
+    TermCollector c(names, n);
+    const int nn = np * np;
+    std::vector<calib::OnePortTerms> one(np);
+    std::vector<Cd> v(3 * nn);
+    for (std::size_t i = 0; i < n; ++i) {
+        const double f = d.frequencies[i];
+        bool ok = true;
+        for (int k = 0; k < np && ok; ++k) {
+            ok = SolveOnePortAt(refl[k], i, f, d.z0, one[k]);
+            v[k * np + k] = one[k].ed;
+            v[nn + k * np + k] = one[k].es;
+            v[2 * nn + k * np + k] = one[k].er;
+        }
+        for (int a = 0; a < np && ok; ++a)
+            for (int b = a + 1; b < np && ok; ++b) {
+                const Oriented& o = thru[a * np + b];
+                const SParams2 raw = o.Raw(i), actual = o.Actual(i, f, d.z0);
+                v[a * np + b] = v[b * np + a] = 0.0;
+                ok = calib::ThruForward(one[a], actual, raw[0], raw[2], 0.0, v[nn + b * np + a],
+                                        v[2 * nn + b * np + a]) &&
+                     calib::ThruForward(one[b], calib::Swapped(actual), raw[3], raw[1], 0.0,
+                                        v[nn + a * np + b], v[2 * nn + a * np + b]);
+            }
+        if (ok)
+            c.Set(i, v.data());
+        else
+            c.Fail(i);
     }
     return c.Finish(result);
 }

@@ -24,7 +24,10 @@
 //                sweep (mismatched sweeps), a measurement at a port outside the calibration,
 //                the same standard measured twice on the same port (or pair), too few
 //                standards, a standard of the wrong kind (a thru as a reflection standard),
-//                missing switch terms for the eight-term methods.
+//                missing switch terms for the eight-term methods, an isolation or switch
+//                array of the wrong length, isolation where a method takes none (eight-term
+//                methods, the reverse direction of the enhanced response), an enhanced
+//                response thru measured from the receiving port.
 // A point is ill-conditioned when two standards' definitions there differ by less than 1e-6,
 // or when the least-squares system's smallest QR pivot is below 1e-6 of its largest.
 #pragma once
@@ -132,5 +135,12 @@ enum class TwoPortMethod {
 // port2 the receiving port R: the terms are those of EnhancedResponse({R, S}).
 long SolveTwoPort(TwoPortMethod method, const CalibrationData& data, int port1, int port2,
                   CalibrationResult& result);
+
+// SOLT of N ports for NPort(N, ports): the one-port terms of every port (>= 3 reflection
+// standards each) and a known thru between every pair of ports: N·(N−1)/2 two-port
+// measurements, each pair once, in either orientation. Takes no isolation (crosstalk terms
+// are zero) and no switch terms. For two ports it equals SolveTwoPort(Solt) without isolation.
+long SolveNPortSolt(const CalibrationData& data, const std::vector<int>& ports,
+                    CalibrationResult& result);
 
 }  // namespace Tessel

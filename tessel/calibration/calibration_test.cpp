@@ -80,17 +80,22 @@ struct TestSet {
         }
         return m;
     }
-    std::map<std::wstring, Cd> Truth(int i) const {
-        std::map<std::wstring, Cd> t;
-        const wchar_t* words[6] = {L"Directivity", L"CrossTalk",          L"SourceMatch",
-                                   L"LoadMatch",   L"ReflectionTracking", L"TransmissionTracking"};
-        const std::vector<Cd>* arrays[3] = {&terms[i].leakage, &terms[i].match, &terms[i].tracking};
-        for (int k = 0; k < 12; ++k)  // k = 4·matrix + 2·r + c
-            t[QuorUtility::eterm_name(words[2 * (k / 4) + (k / 2 % 2 != k % 2)], k / 2 % 2,
-                                      k % 2)] = (*arrays[k / 4])[k % 4];
-        return t;
-    }
 };
+
+// The terms of a point by register name.
+std::map<std::wstring, Cd> TruthOf(const fm::NPortTerms& x) {
+    std::map<std::wstring, Cd> t;
+    const wchar_t* words[6] = {L"Directivity", L"CrossTalk",          L"SourceMatch",
+                               L"LoadMatch",   L"ReflectionTracking", L"TransmissionTracking"};
+    for (int r = 0; r < x.n; ++r)
+        for (int c = 0; c < x.n; ++c) {
+            const int k = r * x.n + c;
+            t[QuorUtility::eterm_name(words[r != c], r, c)] = x.leakage[k];
+            t[QuorUtility::eterm_name(words[2 + (r != c)], r, c)] = x.match[k];
+            t[QuorUtility::eterm_name(words[4 + (r != c)], r, c)] = x.tracking[k];
+        }
+    return t;
+}
 
 const CalOffset kOffset{30e-12, 2.2e9, 50.0};
 const CalStandard kOpen = CalStandard::Open({50e-15, -100e-27, 200e-36, -5e-45}, kOffset);
@@ -98,10 +103,10 @@ const CalStandard kShort = CalStandard::Short({20e-12, 300e-24, -20e-33, 1e-42},
 const CalStandard kLoad = CalStandard::MatchedLoad();
 const CalStandard kFlush = CalStandard::Thru();
 
-double WorstTermError(const CalibrationResult& r, const TestSet& ts) {
+double WorstTermError(const CalibrationResult& r, const std::vector<fm::NPortTerms>& terms) {
     double worst = 0.0;
     for (int i = 0; i < kPoints; ++i) {
-        const auto truth = ts.Truth(i);
+        const auto truth = TruthOf(terms[i]);
         for (std::size_t k = 0; k < r.names.size(); ++k)
             worst = std::max(worst, std::abs(fm::ToCd(r.terms[k][i]) - truth.at(r.names[k])));
     }
@@ -130,6 +135,67 @@ TEST(CalStandard, MatchesClosedForms) {
     const SParams2 line = OffsetLine({100e-12, 5e9, 50}, 4e9, z0);
     EXPECT_LT(std::abs(line[2] - std::exp(-Cd(0.01, kTwoPi * 4e9 * 100e-12 + 0.01))), 1e-4);
     EXPECT_NE(kOpen, CalStandard::Open({50e-15, -100e-27, 200e-36, -5e-45}));
+}
+
+TEST(CalibrationRoundTrip, ThreePortSoltCorrectsThroughNPort) {
+    fm::Random rnd(9);
+    std::vector<double> f;
+    std::vector<fm::NPortTerms> terms;
+    for (int i = 0; i < kPoints; ++i) {
+        f.push_back(1e9 + 1e8 * i);
+        terms.push_back(rnd.Terms(3, false));
+    }
+    // Each standard measured alone on its ports of the 3-port test set.
+    auto measure = [&](const CalStandard& s, int a, int b, int i) {
+        const SParams2 sp = s.SParameters(i, f[i], 50.0);
+        std::vector<Cd> dev(9, 0.0);
+        dev[a * 3 + b] = sp[1], dev[b * 3 + a] = sp[2], dev[a * 4] = sp[0], dev[b * 4] = sp[3];
+        return terms[i].Measure(dev);
+    };
+    CalibrationData d{f, 50.0, {}, {}, {}, {}, {}, {}};
+    for (int p = 0; p < 3; ++p)
+        for (const CalStandard& s : {kOpen, kShort, kLoad}) {
+            d.reflections.push_back({s, p + 1, {}});
+            for (int i = 0; i < kPoints; ++i)
+                d.reflections.back().raw.push_back(fm::ToTs(measure(s, p, p, i)[p * 4]));
+        }
+    const CalStandard thru = CalStandard::Thru({50e-12, 1.5e9, 50});
+    for (auto [a, b] : {std::pair{0, 1}, {2, 0}, {1, 2}}) {
+        TwoPortMeasurement t{thru, a + 1, b + 1, {}, {}, {}, {}};
+        for (int i = 0; i < kPoints; ++i) {
+            const auto m = measure(thru, a, b, i);
+            t.s11.push_back(fm::ToTs(m[a * 4]));
+            t.s12.push_back(fm::ToTs(m[a * 3 + b]));
+            t.s21.push_back(fm::ToTs(m[b * 3 + a]));
+            t.s22.push_back(fm::ToTs(m[b * 4]));
+        }
+        d.twoPorts.push_back(t);
+    }
+    CalibrationResult r;
+    ASSERT_EQ(SolveNPortSolt(d, {3, 1, 2}, r), kOk);
+    EXPECT_EQ(r.names.size(), 27u);
+    EXPECT_LT(WorstTermError(r, terms), 1e-5);
+    NPort alg(3, {1, 2, 3});
+    ASSERT_TRUE(r.ApplyTo(alg));
+    std::vector<std::vector<TsComplex>> raw(9, std::vector<TsComplex>(kPoints));
+    std::vector<std::vector<Cd>> dut(kPoints);
+    for (int i = 0; i < kPoints; ++i) {
+        dut[i] = rnd.Device(3);
+        const auto m = terms[i].Measure(dut[i]);
+        for (int k = 0; k < 9; ++k)
+            raw[k][i] = fm::ToTs(m[k]);
+    }
+    for (int k = 0; k < 9; ++k)
+        alg.SetRawData((L"S" + std::to_wstring(k / 3 + 1) + std::to_wstring(k % 3 + 1)).c_str(),
+                       raw[k].data());
+    boost::shared_ptr<DataMatrix> out;
+    ASSERT_TRUE(alg.CreateOutputContainer(out, kPoints) &&
+                alg.ApplyCorrection(0, kPoints, *out, 0));
+    for (int i = 0; i < kPoints; ++i)
+        for (int k = 0; k < 9; ++k)
+            EXPECT_LT(std::abs(fm::ToCd((*out)(k / 3, k % 3)->data[i]) - dut[i][k]), 1e-5);
+    d.twoPorts.pop_back();  // a pair without its thru
+    EXPECT_EQ(SolveNPortSolt(d, {1, 2, 3}, r), kInvalidArg);
 }
 
 // Reflection standards on both ports, a two-port standard and the switch terms.
@@ -187,7 +253,7 @@ TEST(CalibrationRoundTrip, TwoPortMethodsRecoverTermsAndCorrectADevice) {
             // σ; for these standards they stay below ~10 (TRL worst: 1/sin of the line's
             // 11-degree phase at the low end), so 30·σ bounds the error, float rounding apart.
             const double bound = 1e-5 + 30 * noise;
-            EXPECT_LT(WorstTermError(r, ts), bound);
+            EXPECT_LT(WorstTermError(r, ts.terms), bound);
             // Correct a device measured without noise, by name.
             ts.noise = 0.0;
             fm::Random rnd(3);
@@ -233,7 +299,7 @@ TEST(CalibrationRoundTrip, OnePortAndResponse) {
             d.reflections.push_back(ts.Reflect(s, 2));
             CalibrationResult r;
             EXPECT_EQ(SolveOnePort(d, 2, r), d.reflections.size() < 3 ? kInvalidArg : kOk);
-            EXPECT_LT(WorstTermError(r, ts), bound);  // nothing to compare with too few
+            EXPECT_LT(WorstTermError(r, ts.terms), bound);  // nothing to compare with too few
         }
         // Response: raw = isolation + tracking·actual, each standard given by its raw.
         fm::Random rnd(5);
