@@ -61,22 +61,31 @@ struct TestSet {
         std::normal_distribution<double> n(0.0, noise / std::sqrt(2.0));
         return fm::ToTs(z + Cd(n(noiseGen), n(noiseGen)));
     }
+    // Raws of a standard alone on ports a and b (1-based; a == b for a reflection).
+    std::vector<TsComplex> Measure(const CalStandard& s, int a, int b, int i) {
+        const SParams2 sp = s.SParameters(i, f[i], 50.0);
+        const int n = terms[i].n, ka = (a - 1) * (n + 1), kb = (b - 1) * (n + 1);
+        std::vector<Cd> dev(n * n, 0.0);
+        dev[(a - 1) * n + b - 1] = sp[1], dev[(b - 1) * n + a - 1] = sp[2];
+        dev[ka] = sp[0], dev[kb] = sp[3];
+        const std::vector<Cd> m = terms[i].Measure(dev);
+        return {Noisy(m[ka]), Noisy(m[(a - 1) * n + b - 1]), Noisy(m[(b - 1) * n + a - 1]),
+                Noisy(m[kb])};
+    }
     ReflectionMeasurement Reflect(const CalStandard& s, int port) {
         ReflectionMeasurement m{s, port, {}};
-        for (int i = 0; i < kPoints; ++i) {
-            const Cd g = s.Reflection(i, f[i], 50.0);
-            m.raw.push_back(Noisy(terms[i].Measure({g, 0.0, 0.0, g})[port == 1 ? 0 : 3]));
-        }
+        for (int i = 0; i < kPoints; ++i)
+            m.raw.push_back(Measure(s, port, port, i)[0]);
         return m;
     }
     // Measured from `actual`, defined to the solver as `model`.
-    TwoPortMeasurement TwoPort(const CalStandard& actual, const CalStandard& model) {
-        TwoPortMeasurement m{model, 1, 2, {}, {}, {}, {}};
+    TwoPortMeasurement TwoPort(const CalStandard& actual, const CalStandard& model, int a = 1,
+                               int b = 2) {
+        TwoPortMeasurement m{model, a, b, {}, {}, {}, {}};
         for (int i = 0; i < kPoints; ++i) {
-            const SParams2 s = actual.SParameters(i, f[i], 50.0);
-            const std::vector<Cd> r = terms[i].Measure({s[0], s[1], s[2], s[3]});
-            for (int k = 0; k < 4; ++k)
-                (k == 0 ? m.s11 : k == 1 ? m.s12 : k == 2 ? m.s21 : m.s22).push_back(Noisy(r[k]));
+            const auto r = Measure(actual, a, b, i);
+            m.s11.push_back(r[0]), m.s12.push_back(r[1]), m.s21.push_back(r[2]);
+            m.s22.push_back(r[3]);
         }
         return m;
     }
@@ -102,6 +111,7 @@ const CalStandard kOpen = CalStandard::Open({50e-15, -100e-27, 200e-36, -5e-45},
 const CalStandard kShort = CalStandard::Short({20e-12, 300e-24, -20e-33, 1e-42}, kOffset);
 const CalStandard kLoad = CalStandard::MatchedLoad();
 const CalStandard kFlush = CalStandard::Thru();
+const std::vector<CalStandard> kOsl = {kOpen, kShort, kLoad};
 
 double WorstTermError(const CalibrationResult& r, const std::vector<fm::NPortTerms>& terms) {
     double worst = 0.0;
@@ -138,39 +148,18 @@ TEST(CalStandard, MatchesClosedForms) {
 }
 
 TEST(CalibrationRoundTrip, ThreePortSoltCorrectsThroughNPort) {
+    TestSet ts(false);
     fm::Random rnd(9);
-    std::vector<double> f;
-    std::vector<fm::NPortTerms> terms;
-    for (int i = 0; i < kPoints; ++i) {
-        f.push_back(1e9 + 1e8 * i);
-        terms.push_back(rnd.Terms(3, false));
-    }
-    // Each standard measured alone on its ports of the 3-port test set.
-    auto measure = [&](const CalStandard& s, int a, int b, int i) {
-        const SParams2 sp = s.SParameters(i, f[i], 50.0);
-        std::vector<Cd> dev(9, 0.0);
-        dev[a * 3 + b] = sp[1], dev[b * 3 + a] = sp[2], dev[a * 4] = sp[0], dev[b * 4] = sp[3];
-        return terms[i].Measure(dev);
-    };
-    CalibrationData d{f, 50.0, {}, {}, {}, {}, {}, {}};
-    for (int p = 0; p < 3; ++p)
-        for (const CalStandard& s : {kOpen, kShort, kLoad}) {
-            d.reflections.push_back({s, p + 1, {}});
-            for (int i = 0; i < kPoints; ++i)
-                d.reflections.back().raw.push_back(fm::ToTs(measure(s, p, p, i)[p * 4]));
-        }
+    for (auto& t : ts.terms)
+        t = rnd.Terms(3, false);
+    CalibrationData d{ts.f, 50.0, {}, {}, {}, {}, {}, {}};
+    for (int p = 1; p <= 3; ++p)
+        for (const CalStandard& s : kOsl)
+            d.reflections.push_back(ts.Reflect(s, p));
     const CalStandard thru = CalStandard::Thru({50e-12, 1.5e9, 50});
-    for (auto [a, b] : {std::pair{0, 1}, {2, 0}, {1, 2}}) {
-        TwoPortMeasurement t{thru, a + 1, b + 1, {}, {}, {}, {}};
-        for (int i = 0; i < kPoints; ++i) {
-            const auto m = measure(thru, a, b, i);
-            t.s11.push_back(fm::ToTs(m[a * 4]));
-            t.s12.push_back(fm::ToTs(m[a * 3 + b]));
-            t.s21.push_back(fm::ToTs(m[b * 3 + a]));
-            t.s22.push_back(fm::ToTs(m[b * 4]));
-        }
-        d.twoPorts.push_back(t);
-    }
+    for (auto [a, b] : {std::pair{1, 2}, {3, 1}, {2, 3}})
+        d.twoPorts.push_back(ts.TwoPort(thru, thru, a, b));
+    const auto& terms = ts.terms;
     CalibrationResult r;
     ASSERT_EQ(SolveNPortSolt(d, {3, 1, 2}, r), kOk);
     EXPECT_EQ(r.names.size(), 27u);
@@ -211,7 +200,6 @@ CalibrationData Measured(TestSet& ts, const std::vector<CalStandard>& reflects,
     }
     return d;
 }
-const std::vector<CalStandard> kOsl = {kOpen, kShort, kLoad};
 
 TEST(CalibrationRoundTrip, TwoPortMethodsRecoverTermsAndCorrectADevice) {
     const CalStandard delayed = CalStandard::Thru({50e-12, 1.5e9, 50});
