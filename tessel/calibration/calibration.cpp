@@ -369,8 +369,7 @@ long SolveTwoPort(TwoPortMethod method, const CalibrationData& d, int p1, int p2
     if (!OptionalFits(d.isolationForward, n) || !OptionalFits(d.isolationReverse, n) ||
         (forwardOnly && !d.isolationReverse.empty()))
         return kInvalidArg;
-    if (eightTerm && (d.switchForward.size() != n || d.switchReverse.size() != n ||
-                      !d.isolationForward.empty() || !d.isolationReverse.empty()))
+    if (eightTerm && (d.switchForward.size() != n || d.switchReverse.size() != n))
         return kInvalidArg;
 
     std::vector<std::wstring> names =
@@ -388,6 +387,12 @@ long SolveTwoPort(TwoPortMethod method, const CalibrationData& d, int p1, int p2
         const double f = d.frequencies[i];
         const Cd isoF = d.isolationForward.empty() ? Cd(0.0) : ToCd(d.isolationForward[i]);
         const Cd isoR = d.isolationReverse.empty() ? Cd(0.0) : ToCd(d.isolationReverse[i]);
+        // The eight-term model has no leakage: take the crosstalk off the transmissions.
+        auto noLeak = [isoF, isoR](SParams2 m) {
+            m[2] -= isoF;
+            m[1] -= isoR;
+            return m;
+        };
         calib::TwelveTerm t{};
         calib::OnePortTerms x, y;
         bool ok = true;
@@ -395,8 +400,8 @@ long SolveTwoPort(TwoPortMethod method, const CalibrationData& d, int p1, int p2
             const Cd gf = ToCd(d.switchForward[i]), gr = ToCd(d.switchReverse[i]);
             SParams2 mt, ml;
             calib::EightTerm e;
-            ok = calib::SwitchCorrect(tp[0].Raw(i), gf, gr, mt) &&
-                 calib::SwitchCorrect(tp[1].Raw(i), gf, gr, ml) &&
+            ok = calib::SwitchCorrect(noLeak(tp[0].Raw(i)), gf, gr, mt) &&
+                 calib::SwitchCorrect(noLeak(tp[1].Raw(i)), gf, gr, ml) &&
                  SolveTrlAt(mt, ml, ToCd(r1[0]->raw[i]), ToCd(r2[0]->raw[i]),
                             tp[0].Actual(i, f, d.z0)[2], tp[1].Actual(i, f, d.z0)[2],
                             r1[0]->standard.Reflection(i, f, d.z0), e);
@@ -413,7 +418,7 @@ long SolveTwoPort(TwoPortMethod method, const CalibrationData& d, int p1, int p2
                 const Cd predicted = havePrevious ? previousS21 * model / previousModel : model;
                 SParams2 m;
                 Cd k, s21;
-                ok = calib::SwitchCorrect(raw, gf, gr, m) &&
+                ok = calib::SwitchCorrect(noLeak(raw), gf, gr, m) &&
                      SolveUnknownThruAt(x, y, m, predicted, k, s21);
                 if (ok) {
                     t = calib::EightToTwelve({x.ed, x.es, x.er, y.ed, y.es, y.er, k}, gf, gr);
@@ -429,6 +434,8 @@ long SolveTwoPort(TwoPortMethod method, const CalibrationData& d, int p1, int p2
                                                         isoR, t.el12, t.et12));
             }
         }
+        t.ex21 = isoF;
+        t.ex12 = isoR;
         if (!ok) {
             c.Fail(i);
         } else if (forwardOnly) {

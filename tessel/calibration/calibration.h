@@ -25,9 +25,8 @@
 //                the same standard measured twice on the same port (or pair), too few
 //                standards, a standard of the wrong kind (a thru as a reflection standard),
 //                missing switch terms for the eight-term methods, an isolation or switch
-//                array of the wrong length, isolation where a method takes none (eight-term
-//                methods, the reverse direction of the enhanced response), an enhanced
-//                response thru measured from the receiving port.
+//                array of the wrong length, reverse isolation for the enhanced response, an
+//                enhanced response thru measured from the receiving port.
 // A point is ill-conditioned when two standards' definitions there differ by less than 1e-6,
 // or when the least-squares system's smallest QR pivot is below 1e-6 of its largest.
 #pragma once
@@ -86,7 +85,7 @@ struct CalibrationData {
     std::vector<ReflectionMeasurement> reflections;
     // SOLT, enhanced response, unknown thru: the thru. TRL: the thru, then the line.
     std::vector<TwoPortMeasurement> twoPorts;
-    // Optional isolation (SOLT and enhanced response only): raw transmission with both ports
+    // Optional isolation (two-port methods): raw transmission with both ports
     // terminated; forward into the calibration's port2 while port1 drives, reverse the other
     // way. Empty means no isolation: crosstalk terms are zero.
     std::vector<TsComplex> isolationForward, isolationReverse;
@@ -131,8 +130,8 @@ enum class TwoPortMethod {
 
 // Two-port calibration of the pair (port1, port2). The eight-term methods (Trl, UnknownThru)
 // remove the switch terms from the two-port raw data and turn their seven terms into twelve
-// with them; they take no isolation. For EnhancedResponse port1 is the source port S and
-// port2 the receiving port R: the terms are those of EnhancedResponse({R, S}).
+// with them, the isolation taken off the raw transmissions first. For EnhancedResponse port1 is the
+// source port S and port2 the receiving port R: the terms are those of EnhancedResponse({R, S}).
 long SolveTwoPort(TwoPortMethod method, const CalibrationData& data, int port1, int port2,
                   CalibrationResult& result);
 
