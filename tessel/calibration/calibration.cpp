@@ -134,12 +134,18 @@ long Orient(const TwoPortMeasurement& m, int p1, int p2, std::size_t n, bool for
 
 bool SolveOnePortAt(const std::vector<const ReflectionMeasurement*>& stds, std::size_t i, double f,
                     double z0, calib::OnePortTerms& t) {
-    std::vector<Cd> g(stds.size()), m(stds.size());
+    constexpr std::size_t kStack = 16;  // no allocation per point for the usual few standards
+    Cd smallG[kStack], smallM[kStack];
+    std::vector<Cd> largeG, largeM;
+    if (stds.size() > kStack)
+        largeG.resize(stds.size()), largeM.resize(stds.size());
+    Cd* const g = stds.size() > kStack ? largeG.data() : smallG;
+    Cd* const m = stds.size() > kStack ? largeM.data() : smallM;
     for (std::size_t k = 0; k < stds.size(); ++k) {
         g[k] = stds[k]->standard.Reflection(i, f, z0);
         m[k] = ToCd(stds[k]->raw[i]);
     }
-    return calib::SolveOnePort(int(stds.size()), g.data(), m.data(), t);
+    return calib::SolveOnePort(int(stds.size()), g, m, t);
 }
 
 std::vector<std::wstring> TwelveNames(int p1, int p2) {

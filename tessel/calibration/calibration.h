@@ -129,8 +129,8 @@ enum class TwoPortMethod {
 };
 
 // Two-port calibration of the pair (port1, port2). The eight-term methods (Trl, UnknownThru)
-// remove the switch terms from the two-port raw data and turn their seven terms into twelve
-// with them, the isolation taken off the raw transmissions first. For EnhancedResponse port1 is the
+// take the isolation off the raw transmissions, remove the switch terms from the two-port raw
+// data and turn their seven terms into twelve with them. For EnhancedResponse port1 is the
 // source port S and port2 the receiving port R: the terms are those of EnhancedResponse({R, S}).
 long SolveTwoPort(TwoPortMethod method, const CalibrationData& data, int port1, int port2,
                   CalibrationResult& result);

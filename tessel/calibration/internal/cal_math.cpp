@@ -8,6 +8,8 @@ namespace Tessel::calib {
 
 namespace {
 
+constexpr int kStackRows = 16;
+
 bool Small(Cd d, double scale) {
     return !(std::abs(d) > 1e-300 * scale) || !std::isfinite(std::abs(d));
 }
@@ -15,6 +17,10 @@ bool Small(Cd d, double scale) {
 }  // namespace
 
 bool SolveLeastSquares(int rows, int cols, Cd* a, Cd* b, Cd* x) {
+    // Work space on the stack for the usual few rows, so a sweep allocates nothing per point.
+    Cd small[kStackRows];
+    std::vector<Cd> large(rows > kStackRows ? rows : 0);
+    Cd* const vStack = rows > kStackRows ? large.data() : small;
     double maxPivot = 0.0, minPivot = HUGE_VAL;
     for (int k = 0; k < cols; ++k) {
         double norm2 = 0.0;
@@ -25,13 +31,13 @@ bool SolveLeastSquares(int rows, int cols, Cd* a, Cd* b, Cd* x) {
         const Cd phase = std::abs(x0) > 0.0 ? x0 / std::abs(x0) : Cd(1.0);
         const Cd alpha = -phase * norm;
         // v = x − alpha·e1; H = I − 2·v·vᴴ/(vᴴv).
-        std::vector<Cd> v(rows - k);
+        Cd* v = vStack;
         for (int r = k; r < rows; ++r)
             v[r - k] = a[r * cols + k];
         v[0] -= alpha;
         double vv = 0.0;
-        for (const Cd& e : v)
-            vv += std::norm(e);
+        for (int r = 0; r < rows - k; ++r)
+            vv += std::norm(v[r]);
         if (vv > 0.0) {
             for (int c = k; c < cols; ++c) {
                 Cd dot = 0.0;
@@ -69,14 +75,19 @@ bool SolveOnePort(int n, const Cd* gamma, const Cd* m, OnePortTerms& t) {
         for (int j = i + 1; j < n; ++j)
             if (std::abs(gamma[i] - gamma[j]) < kMinDistinct)
                 return false;
-    std::vector<Cd> a(3 * n), b(m, m + n);
+    Cd smallA[3 * kStackRows], smallB[kStackRows];
+    std::vector<Cd> largeA(n > kStackRows ? 3 * n : 0), largeB(n > kStackRows ? n : 0);
+    Cd* const a = n > kStackRows ? largeA.data() : smallA;
+    Cd* const b = n > kStackRows ? largeB.data() : smallB;
+    for (int i = 0; i < n; ++i)
+        b[i] = m[i];
     for (int i = 0; i < n; ++i) {
         a[3 * i] = 1.0;
         a[3 * i + 1] = gamma[i] * m[i];
         a[3 * i + 2] = -gamma[i];
     }
     Cd x[3];
-    if (!SolveLeastSquares(n, 3, a.data(), b.data(), x))
+    if (!SolveLeastSquares(n, 3, a, b, x))
         return false;
     t.ed = x[0];
     t.es = x[1];
