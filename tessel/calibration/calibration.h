@@ -7,6 +7,7 @@
 //   SolveOnePort        Directivity(p,p), SourceMatch(p,p), ReflectionTracking(p,p)  (NPort, N=1)
 //   SolveTwoPort Solt, Trl, UnknownThru: the twelve terms of the pair   (NPort, N=2)
 //   SolveTwoPort EnhancedResponse: the six forward terms of the source port (EnhancedResponse)
+//   SolveNPortSolt      the 3·N·N terms of N ports                    (NPort, any N)
 // Names follow the error-term register: Term(r,c) with r the receiving and c the driving port.
 //
 // Raw data are the receiver ratios of the analyzer as it would hand them to a correction:
