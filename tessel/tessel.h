@@ -27,6 +27,8 @@
 #include "platform/services/quor_core.h"
 #include "platform/services/report_error.h"
 #include "platform/services/test_set.h"
+#include "tessel/calibration/cal_standard.h"
+#include "tessel/calibration/calibration.h"
 #include "tessel/core/complex_struct.h"
 #include "tessel/core/services.h"
 #include "tessel/core/status.h"
