@@ -103,6 +103,14 @@ TEST(InputArrayAxis, PointAccessOnPlainAxesFollowsEveryChange) {
     a.SetArray(std::vector<double>(12, 4.0));
     EXPECT_EQ(a.at(11), 4.0);
     EXPECT_THROW(a.at(12), std::out_of_range);
+    a.SetArray(nullptr, 5);  // refused: the axis stays
+    EXPECT_EQ(a.size(), 12u);
+    // Axes of long segments answer from the segments and never build the point vector.
+    InputArray runs;
+    for (int k = 0; k < 9; ++k)
+        runs.push_back(Segment::Linear(k, k + 0.5, 1000));
+    EXPECT_EQ(runs.at(8999), 8.5);
+    EXPECT_FALSE(runs.PointsCached());
 }
 
 TEST(InputArrayRepresentation, FindsLinearLogAndFixedRunsInPlainValues) {
@@ -141,9 +149,13 @@ TEST(InputArrayRepresentation, IrregularValuesStayExact) {
     std::uniform_real_distribution<double> u(1e6, 1e9);
     std::vector<double> v(300);
     std::generate(v.begin(), v.end(), [&] { return u(rng); });
-    InputArray a(v);
-    a.OptimizeRepresentation();
-    EXPECT_EQ(a.GetArray(), v);
+    // Nearly linear runs off by more than 64 ulp, and steps that overflow, are no runs.
+    for (const std::vector<double>& w :
+         {v, {1e9, 2e9, 3e9 + 1}, {1e308, -1e308, 1e308}, {-1e308, 0, 1e308, 0}}) {
+        InputArray a(w);
+        a.OptimizeRepresentation();
+        EXPECT_EQ(a.GetArray(), w);
+    }
 }
 
 TEST(InputArrayRepresentation, OnlyFixedJoinsEqualRunsAndNothingElse) {
@@ -196,6 +208,14 @@ TEST(InputArrayRecord, RoundTripKeepsSegmentsAndRejectsDamage) {
     bad[8] = 9;  // unknown law
     EXPECT_FALSE(b.Deserialize(bad.data(), bad.size()));
     EXPECT_FALSE(b.Deserialize(nullptr, 40));
+    // A law of more points than an axis may hold (2^31) is refused even when viewed in part.
+    bad.assign(bytes.begin() + 1, bytes.begin() + 1 + 8 + 37);
+    bad[4] = 1;
+    bad[25] = 0;
+    bad[28] = 0x80;  // span 2^31
+    EXPECT_FALSE(b.Deserialize(bad.data(), bad.size()));
+    bad[28] = 0x7F;
+    EXPECT_TRUE(b.Deserialize(bad.data(), bad.size()));
 }
 
 TEST(InputArrayRecord, ArbitraryBytesNeverCrash) {
