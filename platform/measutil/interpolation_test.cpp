@@ -1,5 +1,6 @@
 #include "platform/measutil/interpolation.h"
 
+#include <cfloat>
 #include <cmath>
 #include <random>
 
@@ -70,6 +71,10 @@ TEST(FindNearestIndexAxis, TurningAndFlatAxesPickTheSolutionNearestTheStart) {
     EXPECT_EQ(FindNearestIndex(flat, 3.0, 5.0), 3.0);
     EXPECT_EQ(FindNearestIndex(flat, 12.0, 5.0), 9.0);
     EXPECT_DOUBLE_EQ(FindNearestIndex(flat, 0.0, 5.5), 9.5);  // between the segments
+    // Rounding plateaus of a linear segment (about 250 equal points each) are flat runs too.
+    const InputArray fine(Segment::Linear(1.0, 1.0 + 4 * DBL_EPSILON, 1001));
+    EXPECT_EQ(FindNearestIndex(fine, 40.0, 1.0), 40.0);
+    EXPECT_EQ(FindNearestIndex(fine, 900.0, 1.0 + 4 * DBL_EPSILON), 900.0);
 }
 
 TEST(ValueSearchTrace, CrossingsTouchesRunsWindowsAndMisses) {
@@ -88,15 +93,16 @@ TEST(ValueSearchTrace, CrossingsTouchesRunsWindowsAndMisses) {
         bool right;
         double target, position;
     } cases[] = {
-        {wave, 0.0, 4, 0, 4, true, 1.0, 0.5},     {wave, 0.5 + 1e-10, 4, 0, 4, true, 1.0, 1.5},
-        {wave, 4.0, 4, 0, 4, false, 1.0, 3.5},    {wave, 3.5 - 1e-10, 4, 0, 4, false, 1.0, 2.5},
-        {wave, 0.0, 4, 1.6, 4, true, 1.0, 2.5},   {wave, 2.0, 4, 0, 4, true, 2.0, 3.0},
-        {plateau, 0.0, 4, 0, 4, true, 1.0, 1.0},  {plateau, 2.5, 4, 0, 4, true, 1.0, 2.5},
-        {plateau, 4.0, 4, 0, 4, false, 1.0, 3.0}, {ramp, 99.0, 99, 0, 99, false, 3.0, 3.0},
-        {one, 0.0, 0, 0, 0, false, 4.0, 0.0},     {one, 0.0, 0, 0, 0, true, 5.0, kMiss},
-        {ramp, 0.0, 3, 0, 3, true, 5.0, kMiss},   {ramp, 2.5, 3, 0, 3, true, 1.0, kMiss},
-        {ramp, 0.5, 3, 0, 3, false, 1.0, kMiss},  {ramp, 0.0, 3, 2, 1, true, 1.5, kMiss},
-        {ramp, 0.0, 3, 0, 3, true, NAN, kMiss},
+        {wave, 0.0, 4, 0, 4, true, 1.0, 0.5},      {wave, 0.5 + 1e-10, 4, 0, 4, true, 1.0, 1.5},
+        {wave, 4.0, 4, 0, 4, false, 1.0, 3.5},     {wave, 3.5 - 1e-10, 4, 0, 4, false, 1.0, 2.5},
+        {wave, 0.0, 4, 1.6, 4, true, 1.0, 2.5},    {wave, 2.0, 4, 0, 4, true, 2.0, 3.0},
+        {plateau, 0.0, 4, 0, 4, true, 1.0, 1.0},   {plateau, 2.5, 4, 0, 4, true, 1.0, 2.5},
+        {plateau, 4.0, 4, 0, 4, false, 1.0, 3.0},  {ramp, 99.0, 99, 0, 99, false, 3.0, 3.0},
+        {one, 0.0, 0, 0, 0, false, 4.0, 0.0},      {one, 0.0, 0, 0, 0, true, 5.0, kMiss},
+        {ramp, 0.0, 3, 0, 3, true, 5.0, kMiss},    {ramp, 2.5, 3, 0, 3, true, 1.0, kMiss},
+        {ramp, 0.5, 3, 0, 3, false, 1.0, kMiss},   {ramp, 0.0, 3, 2, 1, true, 1.5, kMiss},
+        {ramp, 0.0, 3, 0, 3, true, NAN, kMiss},    {ramp, 0.0, 3, NAN, 3, true, 1.5, kMiss},
+        {ramp, 3.0, 3, 0, NAN, false, 1.5, kMiss},
     };
     for (const auto& c : cases) {
         double x = kMiss;
