@@ -94,6 +94,9 @@ TEST(MultiVector, ReshapeInPlaceIsSeenByCopiesAndFillsEverything) {
     EXPECT_EQ(m.TotalSize(), 8);
     EXPECT_EQ(std::vector<TsComplex>(m.GetComplexBuf(), m.GetComplexBuf() + 8),
               std::vector<TsComplex>(8, kMissing));
+    m.GetComplexBuf()[5] = TsComplex(1, 0);
+    ASSERT_TRUE(m.Resize(4, true));  // the same length still fills every element
+    EXPECT_EQ(m.GetComplexBuf()[5], kMissing);
 }
 
 TEST(MultiVector, RecordFieldsAreReachedThroughDataVector) {
