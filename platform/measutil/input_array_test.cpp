@@ -42,7 +42,6 @@ TEST(InputArrayAxis, PointsAccessorsShiftAndValueEquality) {
               std::make_tuple(1e9, 8e5, 8e5));
     EXPECT_FALSE(a.IsConstant());
     EXPECT_THROW(a.at(20), std::out_of_range);
-    EXPECT_THROW(a.GetSegment(3), std::out_of_range);
     const InputArray empty;
     EXPECT_EQ(empty.min_element(), std::numeric_limits<double>::infinity());
     EXPECT_TRUE(empty.IsConstant() && InputArray(Segment::Fixed(3.0, 9)).IsConstant());

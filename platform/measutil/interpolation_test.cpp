@@ -117,33 +117,4 @@ TEST(ValueSearchTrace, CrossingsTouchesRunsWindowsAndMisses) {
     EXPECT_FALSE(ValueSearch(0.0, nullptr, 3, 0, 3, true, 1.0, x));
 }
 
-// On random traces, a found position lies on the target and no data point strictly between
-// the start and it crosses or touches the target; a miss means the window never reaches it.
-TEST(ValueSearchTrace, RandomTracesAgreeWithTheCrossingDefinition) {
-    std::mt19937 rng(::testing::UnitTest::GetInstance()->random_seed());
-    std::uniform_real_distribution<float> u(-1.0f, 1.0f);
-    for (int round = 0; round < 300; ++round) {
-        std::vector<float> d(40);
-        for (float& v : d)
-            v = u(rng);
-        const double target = u(rng) * 0.5, start = 39.0 * (u(rng) + 1) / 2;
-        const bool right = round % 2 == 0;
-        double x = -1;
-        const bool found = ValueSearch(start, d, 39, 0, 39, right, target, x);
-        const double end = found ? x : (right ? 39.0 : 0.0);
-        if (found) {
-            EXPECT_NEAR(LinearInterpolate(d, x), target, 1e-6);
-        }
-        // Signs of (value - target) at the start and at every whole point before `end`.
-        const double from = right ? start : end, to = right ? end : start;
-        ASSERT_LE(from, to);
-        const double g0 = LinearInterpolate(d, start) - target;
-        for (int j = int(std::ceil(from)); j <= int(std::floor(to)); ++j) {
-            if (j != from && j != to) {
-                EXPECT_GT((d[j] - target) * g0, 0.0) << "earlier crossing near " << j;
-            }
-        }
-    }
-}
-
 }  // namespace

@@ -1,7 +1,6 @@
 #include "platform/os/heap_block_size.h"
 
 #include <cstdlib>
-#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -36,21 +35,6 @@ TEST(HeapBlockSize, KnowsOnlyLiveTrackedBlockStartsAndNeverFreesForeignPointers)
     HostOs::TrackedFree(stackArray);
     HostOs::TrackedFree(foreign);
     std::free(foreign);
-}
-
-TEST(HeapBlockSize, RegistryIsSafeAcrossThreads) {
-    std::vector<std::thread> threads;
-    for (int t = 0; t < 4; ++t) {
-        threads.emplace_back([t] {
-            for (int k = 0; k < 500; ++k) {
-                void* p = HostOs::TrackedAlloc(size_t(t * 1000 + k));
-                EXPECT_EQ(HeapBlockSize(p), size_t(t * 1000 + k));
-                HostOs::TrackedFree(p);
-            }
-        });
-    }
-    for (auto& th : threads)
-        th.join();
 }
 
 }  // namespace

@@ -1,8 +1,5 @@
 // The stored data-vector record: golden bytes, round trips through memory and files, and
 // truncated or corrupt records.
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cstdint>
 #include <random>
 #include <sstream>
@@ -96,10 +93,10 @@ TEST(DataVectorRecord, StoresAndLoadsTheGoldenBytesForEveryElementType) {
     EXPECT_EQ(global.Elements()[0].im, -1.0f);
 }
 
-TEST(DataVectorRecord, RoundTripsThroughMemoryAndThroughAFile) {
+TEST(DataVectorRecord, RoundTripsNamesUnitsAndSamples) {
     std::mt19937 rng(::testing::UnitTest::GetInstance()->random_seed());
     std::normal_distribution<float> g;
-    std::vector<TsComplex> samples(5000);  // more than one file chunk
+    std::vector<TsComplex> samples(1001);
     for (auto& z : samples)
         z = {g(rng), g(rng)};
     DataVector v(samples);
@@ -114,24 +111,6 @@ TEST(DataVectorRecord, RoundTripsThroughMemoryAndThroughAFile) {
     EXPECT_EQ(loaded, samples);
     EXPECT_EQ(std::make_tuple(w.GetName(), w.ValidIndex(), int(w.GetUnit()), int(w.GetFormat())),
               std::make_tuple(v.GetName(), 700, -3, 70000 - 65536));
-
-    std::string dir = ::testing::TempDir() + "record_testXXXXXX";
-    ASSERT_NE(mkdtemp(dir.data()), nullptr);
-    const std::string path = dir + "/vectors.bin";
-    DataVector scalar = ScalarS11();
-    Archive out(open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600), false);
-    scalar.Serialize(out);
-    v.Serialize(out);
-    out.Close();
-    Archive in(open(path.c_str(), O_RDONLY | O_CLOEXEC), true);
-    DataVector a(DataVector::DataTypeScalar), b;
-    a.Serialize(in);
-    b.Serialize(in);
-    in.Close();
-    unlink(path.c_str());
-    rmdir(dir.c_str());
-    EXPECT_EQ(Store(a), kScalarRecord);
-    EXPECT_EQ(Store(b), Store(v));
 }
 
 // Loads `bytes` into a copy of ScalarS11, expecting a QuorException of `code` (or no exception
