@@ -83,10 +83,10 @@ TEST(ValueSearchTrace, CrossingsTouchesRunsWindowsAndMisses) {
                              plateau = {0, 1, 1, 1, 0};
     const double kMiss = -7;  // a miss leaves the result as it was
     // In order: rising and falling crossings both ways, the crossing at the start skipped; a
-    // window that starts after two crossings; a touching point; runs at the target (their end
-    // nearest the start, or the start inside them); lastIndex limited to the data; one point, on
-    // and off the target; misses (never reached, behind the start, an empty window, a NaN target
-    // or window bound).
+    // window that starts after two crossings, or going left ends inside an interval; a touching
+    // point; runs at the target (their end nearest the start, or the start inside them); lastIndex
+    // limited to the data; one point, on and off the target; misses (never reached, behind the
+    // start, an empty window, a NaN target or window bound).
     const struct {
         const std::vector<float>& data;
         double start;
@@ -95,16 +95,16 @@ TEST(ValueSearchTrace, CrossingsTouchesRunsWindowsAndMisses) {
         bool right;
         double target, position;
     } cases[] = {
-        {wave, 0.0, 4, 0, 4, true, 1.0, 0.5},      {wave, 0.5 + 1e-10, 4, 0, 4, true, 1.0, 1.5},
-        {wave, 4.0, 4, 0, 4, false, 1.0, 3.5},     {wave, 3.5 - 1e-10, 4, 0, 4, false, 1.0, 2.5},
-        {wave, 0.0, 4, 1.6, 4, true, 1.0, 2.5},    {wave, 2.0, 4, 0, 4, true, 2.0, 3.0},
-        {plateau, 0.0, 4, 0, 4, true, 1.0, 1.0},   {plateau, 2.5, 4, 0, 4, true, 1.0, 2.5},
-        {plateau, 4.0, 4, 0, 4, false, 1.0, 3.0},  {ramp, 99.0, 99, 0, 99, false, 3.0, 3.0},
-        {one, 0.0, 0, 0, 0, false, 4.0, 0.0},      {one, 0.0, 0, 0, 0, true, 5.0, kMiss},
-        {ramp, 0.0, 3, 0, 3, true, 5.0, kMiss},    {ramp, 2.5, 3, 0, 3, true, 1.0, kMiss},
-        {ramp, 0.5, 3, 0, 3, false, 1.0, kMiss},   {ramp, 0.0, 3, 2, 1, true, 1.5, kMiss},
-        {ramp, 0.0, 3, 0, 3, true, NAN, kMiss},    {ramp, 0.0, 3, NAN, 3, true, 1.5, kMiss},
-        {ramp, 3.0, 3, 0, NAN, false, 1.5, kMiss},
+        {wave, 0.0, 4, 0, 4, true, 1.0, 0.5},     {wave, 0.5 + 1e-10, 4, 0, 4, true, 1.0, 1.5},
+        {wave, 4.0, 4, 0, 4, false, 1.0, 3.5},    {wave, 3.5 - 1e-10, 4, 0, 4, false, 1.0, 2.5},
+        {wave, 0.0, 4, 1.6, 4, true, 1.0, 2.5},   {ramp, 3.0, 3, 1.6, 3, false, 1.8, 1.8},
+        {wave, 2.0, 4, 0, 4, true, 2.0, 3.0},     {plateau, 0.0, 4, 0, 4, true, 1.0, 1.0},
+        {plateau, 2.5, 4, 0, 4, true, 1.0, 2.5},  {plateau, 4.0, 4, 0, 4, false, 1.0, 3.0},
+        {ramp, 99.0, 99, 0, 99, false, 3.0, 3.0}, {one, 0.0, 0, 0, 0, false, 4.0, 0.0},
+        {one, 0.0, 0, 0, 0, true, 5.0, kMiss},    {ramp, 0.0, 3, 0, 3, true, 5.0, kMiss},
+        {ramp, 2.5, 3, 0, 3, true, 1.0, kMiss},   {ramp, 0.5, 3, 0, 3, false, 1.0, kMiss},
+        {ramp, 0.0, 3, 2, 1, true, 1.5, kMiss},   {ramp, 0.0, 3, 0, 3, true, NAN, kMiss},
+        {ramp, 0.0, 3, NAN, 3, true, 1.5, kMiss}, {ramp, 3.0, 3, 0, NAN, false, 1.5, kMiss},
     };
     for (const auto& c : cases) {
         double x = kMiss;
