@@ -154,6 +154,14 @@ TEST(InputArrayRecord, GoldenBytesRoundTripAndDamage) {
         EXPECT_EQ(b.Deserialize(bad.data(), bad.size()), ok) << at;
     }
     EXPECT_FALSE(b.Deserialize(nullptr, 40));
+    InputArray huge;  // 1.2e9 points in a 341-byte record: point queries stay cheap
+    for (int k = 0; k < 9; ++k)
+        huge.push_back(Segment::Linear(k, k + 1, 133333333));
+    bad.clear();
+    huge.Serialize(bad);
+    ASSERT_TRUE(bad.size() == 341 && b.Deserialize(bad.data(), bad.size()));
+    EXPECT_EQ(b.at(0) + b.at(b.size() - 1), 9.0);
+    EXPECT_FALSE(b.PointsCached());
     std::mt19937 rng(::testing::UnitTest::GetInstance()->random_seed());
     for (int round = 0; round < 2000; ++round) {  // random damage never crashes
         bad = golden;
