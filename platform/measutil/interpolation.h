@@ -22,12 +22,13 @@ double LinearInterpolate(const InputArray& axis, double index);
 double LinearInterpolate(const std::vector<float>& values, double index);
 
 // The fractional index at which the axis takes `value`. When the axis passes through the value
-// more than once (an axis that turns back, or a flat run at the value), the position nearest
-// to `start` is returned (on a flat run, start itself clamped into the run; between two
-// equally near positions, the right one). Falling axes are handled like rising ones. A value
-// the axis never takes (outside its span) gives the index of the point whose value is nearest
-// (so a value beyond either end of a monotonic axis clamps to that end's index; ties go to the
-// point nearest `start`). An empty axis or a NaN value gives 0.0.
+// more than once (an axis that turns back, or a flat run at the value, also a run of equal
+// points inside a fine segment), the position nearest to `start` is returned (on a flat run,
+// start itself clamped into the run; between two equally near positions, the right one).
+// Falling axes are handled like rising ones. A value the axis never takes (outside its span)
+// gives the index of the point whose value is nearest (so a value beyond either end of a
+// monotonic axis clamps to that end's index; ties go to the point nearest `start`). An empty
+// axis or a NaN value gives 0.0. Each segment is searched in O(log size).
 double FindNearestIndex(const InputArray& axis, double start, double value);
 
 // Searches data[0 .. lastIndex], taken as straight between neighbours, for the first position

@@ -32,42 +32,53 @@ bool Segment::IsFixed() const {
     return type_ == SegmentType::kFixed || count_ <= 1 || front() == back();
 }
 
-double Segment::Find(double value, bool clamp) const {
+double Segment::Find(double value, bool clamp, double near) const {
     if (count_ == 0 || std::isnan(value))
         return -1.0;
     const double f = front(), b = back();
+    const double last = static_cast<double>(count_ - 1);
+    near = std::isnan(near) ? 0.0 : std::clamp(near, 0.0, last);
     if (count_ == 1 || f == b)
-        return (value == f || clamp) ? 0.0 : -1.0;
+        return value == f ? near : (clamp ? 0.0 : -1.0);
     const bool rising = b > f;
     const double lo = rising ? f : b, hi = rising ? b : f;
-    const double last = static_cast<double>(count_ - 1);
     if (value < lo)
         return clamp ? (rising ? 0.0 : last) : -1.0;
     if (value > hi)
         return clamp ? (rising ? last : 0.0) : -1.0;
 
-    // Estimate the interval from the law, then step until value lies between points i, i + 1
-    // (the estimate is off by at most rounding, so this takes a step or two at most).
-    double estimate;
-    if (type_ == SegmentType::kLog) {
-        const double k = std::log((value - offset_) / start_) / std::log(stop_ / start_) *
-                         static_cast<double>(span_ - 1);
-        estimate = k - static_cast<double>(first_);
-    } else {
-        estimate = (value - f) / (b - f) * last;
+    // Bisection over the monotonic points: first = the first point not short of value.
+    const auto shortOf = [&](std::size_t k) {
+        return rising ? (*this)[k] < value : (*this)[k] > value;
+    };
+    std::size_t first = 0, end = count_ - 1;
+    while (first < end) {
+        const std::size_t mid = first + (end - first) / 2;
+        if (shortOf(mid)) {
+            first = mid + 1;
+        } else {
+            end = mid;
+        }
     }
-    if (!(estimate >= 0.0))
-        estimate = 0.0;  // also catches NaN from a degenerate log
-    std::size_t i = std::min(static_cast<std::size_t>(std::min(estimate, last)), count_ - 2);
-    const auto before = [&](double x) { return rising ? value < x : value > x; };
-    while (i > 0 && before((*this)[i]))
-        --i;
-    while (i + 2 < count_ && !before((*this)[i + 1]))
-        ++i;
-    const double a = (*this)[i], c = (*this)[i + 1];
-    double t = (c == a) ? 0.0 : (value - a) / (c - a);
-    t = std::clamp(t, 0.0, 1.0);
-    return static_cast<double>(i) + t;
+    if ((*this)[first] != value) {
+        // Strictly between points first - 1 (short of value, so first > 0) and first.
+        const double a = (*this)[first - 1], c = (*this)[first];
+        return static_cast<double>(first - 1) + std::clamp((value - a) / (c - a), 0.0, 1.0);
+    }
+    // A run of points equal to value (a rounding plateau): bisect for its last point.
+    const auto beyond = [&](std::size_t k) {
+        return rising ? (*this)[k] > value : (*this)[k] < value;
+    };
+    std::size_t runEnd = first, top = count_ - 1;
+    while (runEnd < top) {
+        const std::size_t mid = runEnd + (top - runEnd + 1) / 2;
+        if (beyond(mid)) {
+            top = mid - 1;
+        } else {
+            runEnd = mid;
+        }
+    }
+    return std::clamp(near, static_cast<double>(first), static_cast<double>(runEnd));
 }
 
 Segment Segment::Sub(std::size_t first, std::size_t count) const {

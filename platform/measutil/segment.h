@@ -10,7 +10,7 @@
 // points bit for bit, which keeps stimulus axes equal after their boundaries are conformed.
 // The offset makes shifting exact for every law (a shifted log run is no longer log-spaced).
 //
-// Every segment is monotonic (or flat), which `Find` relies on.
+// Every segment is monotonic (or flat), which `Find` relies on: it bisects the points.
 #pragma once
 
 #include <cmath>
@@ -58,12 +58,15 @@ class Segment {
     bool IsFixed() const;
 
     // Fractional position p (0 <= p <= size() - 1) at which the segment, interpolated linearly
-    // between neighbouring points, takes `value`; a value equal to point k gives exactly k.
-    // Rising and falling segments are both handled. A value outside the span of the segment
-    // (or NaN) gives -1.0 when `clamp` is false; when `clamp` is true a value beyond one end
-    // gives that end's position (0 or size() - 1), NaN still gives -1.0. A flat segment holds
-    // only its one value, found at position 0.
-    double Find(double value, bool clamp) const;
+    // between neighbouring points, takes `value`; a value equal to point k gives exactly k, and
+    // a value held by a run of equal points (a flat segment, or a rounding plateau of a fine
+    // one) gives the position in that run nearest `near` (NaN counts as 0). Rising and falling
+    // segments are both handled, in O(log size()) point evaluations. A value outside the span
+    // of the segment (or NaN) gives -1.0 when `clamp` is false; when `clamp` is true a value
+    // beyond one end gives that end's position (0 or size() - 1), NaN still gives -1.0.
+    double Find(double value, bool clamp, double near) const;
+    // The same with near = 0: a run of equal points is found at its first point.
+    double Find(double value, bool clamp) const { return Find(value, clamp, 0.0); }
 
     // The segment of points first .. first + count - 1 of this one (clipped to the segment);
     // its points equal those of this segment exactly.

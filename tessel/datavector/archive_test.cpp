@@ -36,7 +36,7 @@ void ExpectThrows(const std::function<void()>& f, const std::vector<std::wstring
     }
 }
 
-TEST(ArchiveMemory, WritesIntegersAndWideStringsLittleEndian) {
+TEST(ArchiveMemory, WritesAndReadsIntegersAndWideStringsLittleEndian) {
     Bytes bytes;
     Archive out(bytes, false);
     out.Write8(0xA5);
@@ -46,50 +46,38 @@ TEST(ArchiveMemory, WritesIntegersAndWideStringsLittleEndian) {
     const Bytes golden = {0xA5, 0x34, 0x12, 0xEF, 0xBE, 0xAD, 0xDE, 0x04, 0x00, 0x00,
                           0x00, 0x02, 0x41, 0x00, 0x3D, 0xD8, 0x00, 0xDE, 0x00, 0x00};
     EXPECT_EQ(bytes, golden);
-
+    ExpectThrows([&] { out.Read8(); }, {L"Archive Exception: Reading from write-only archive."});
+    // Strings of other character sizes are read up to their first zero; size 3 is refused.
+    // clang-format off
+    bytes.insert(bytes.end(), {
+        0x03, 0, 0, 0, 0x01, 'h', 0xE9, 0,                                         // Latin-1 "hé"
+        0x03, 0, 0, 0, 0x04, 0x00, 0xF6, 0x01, 0x00, 0x41, 0, 0, 0, 0, 0, 0, 0,  // UTF-32
+        0x03, 0, 0, 0, 0x02, 'x', 0, 0, 0, 'y', 0,  // stops at the inner zero
+        0x01, 0, 0, 0, 0x03, 0, 0, 0});             // character size 3
+    // clang-format on
     Archive in(bytes, true);
     EXPECT_EQ(in.Read8(), 0xA5);
     EXPECT_EQ(in.Read16(), 0x1234);
     EXPECT_EQ(in.Read32(), 0xDEADBEEFu);
-    EXPECT_EQ(in.ReadWString(), L"A\U0001F600");
-    ExpectThrows([&] { in.Read8(); }, {kBeyondEnd});
-}
-
-TEST(ArchiveMemory, ReadsOtherCharacterSizesUpToTheFirstZero) {
-    Bytes bytes = {
-        0x03, 0, 0,    0, 0x01, 'h',  0xE9, 0,  // Latin-1 "hé"
-        0x03, 0, 0,    0, 0x04, 0x00, 0xF6, 0x01, 0x00, 0x41, 0, 0,   0, 0, 0,
-        0,    0, 0x03, 0, 0,    0,    0x02, 'x',  0,    0,    0, 'y', 0,  // stops at the inner zero
-        0x01, 0, 0,    0, 0x03, 0,    0,    0};                           // character size 3
-    Archive in(bytes, true);
-    EXPECT_EQ(in.ReadWString(), L"h\u00E9");
-    EXPECT_EQ(in.ReadWString(), L"\U0001F600A");
-    EXPECT_EQ(in.ReadWString(), L"x");
+    for (const std::wstring text : {L"A\U0001F600", L"h\u00E9", L"\U0001F600A", L"x"})
+        EXPECT_EQ(in.ReadWString(), text);
     ExpectThrows([&] { in.ReadWString(); }, {}, 0);
-}
-
-TEST(ArchiveMemory, RejectsMisuseWithItsMessages) {
-    Bytes bytes = {1, 2, 3};
-    Archive in(bytes, true);
-    Archive out(bytes, false);
     ExpectThrows([&] { in.Write8(1); }, {L"Archive Exception: Writing to read-only archive."});
-    ExpectThrows([&] { out.Read8(); }, {L"Archive Exception: Reading from write-only archive."});
-    std::uint8_t b[4];
-    ExpectThrows([&] { in.Read(b, -1); }, {kBeyondEnd});
-    ExpectThrows([&] { in.Read(b, 4); }, {kBeyondEnd});
-    ExpectThrows([&] { in.ReadWString(); }, {kBeyondEnd});  // a length 0x00030201 string
-    EXPECT_EQ(bytes, (Bytes{1, 2, 3}));
 }
 
-TEST(ArchiveMemory, CloseWhileLoadingDropsTheConsumedBytes) {
+TEST(ArchiveMemory, RefusesReadsBeyondTheEndAndCloseDropsTheConsumedBytes) {
     Bytes bytes = {1, 2, 3, 4, 5};
     Archive first(bytes, true);
+    std::uint8_t b[8];
+    ExpectThrows([&] { first.Read(b, -1); }, {kBeyondEnd});
+    ExpectThrows([&] { first.Read(b, 6); }, {kBeyondEnd});
     EXPECT_EQ(first.Read16(), 0x0201);
     first.Close();
     first.Close();
     EXPECT_EQ(bytes, (Bytes{3, 4, 5}));
     Archive second(bytes, true);
     EXPECT_EQ(second.Read8(), 3);
+    ExpectThrows([&] { second.ReadWString(); }, {kBeyondEnd});  // no room for the length
 }
 
 class ArchiveFile : public ::testing::Test {
@@ -135,31 +123,24 @@ TEST_F(ArchiveFile, StoresAtCloseAndLoadsWithRefillsNeverPastTheFile) {
     lying.Close();
     Archive claim(Open(O_RDONLY), true);
     ExpectThrows([&] { claim.ReadWString(); }, {kBeyondEnd});
+
+    const int fd = Open(O_WRONLY | O_TRUNC);
+    Archive(fd, false).Write8(7);  // destroyed unclosed: the file is closed, nothing written
+    EXPECT_EQ(fcntl(fd, F_GETFD), -1);
+    EXPECT_TRUE(Get().empty());
 }
 
 TEST_F(ArchiveFile, ReportsFileFailures) {
     Archive full(open("/dev/full", O_WRONLY | O_CLOEXEC), false);
     full.Write8(1);
     ExpectThrows([&] { full.Close(); }, {L"Archive exception: WriteFile failed"});
-
     Archive directory(open(dir_.c_str(), O_RDONLY | O_CLOEXEC), true);
     ExpectThrows([&] { directory.Read8(); }, {L"Archive exception: ReadFile failed"});
-
     Archive noFile(-1, false);
     noFile.Write8(1);
     ExpectThrows([&] { noFile.Close(); }, {kInvalidHandle});
     Archive noFileIn(-1, true);
     ExpectThrows([&] { noFileIn.Read8(); }, {kInvalidHandle});
-}
-
-TEST_F(ArchiveFile, DestroyingAnUnclosedStoringArchiveClosesTheFileAndWritesNothing) {
-    const int fd = Open(O_WRONLY | O_CREAT | O_TRUNC);
-    {
-        Archive out(fd, false);
-        out.Write8(7);
-    }
-    EXPECT_EQ(fcntl(fd, F_GETFD), -1);
-    EXPECT_TRUE(Get().empty());
 }
 
 }  // namespace

@@ -114,6 +114,8 @@ bool MultiVector::Resize(int n, bool reshapeOnly) {
         data_->dimensions.back() = n;
         Layout(*data_);
         data_->representation->Resize(data_->totalSize, true);
+        // Resize fills only when the length changes; a reshape always leaves missing data.
+        data_->representation->FillMissing();
         SetValid(ValidIndex());
         return true;
     }

@@ -7,10 +7,11 @@
 namespace QuorUtility::internal {
 namespace {
 
-// How far a reconstructed point may lie from the given value.
-double Tolerance(double a, double b, double step) {
+// How far a reconstructed point may lie from the given value: 64 ulp of the larger magnitude
+// (finite for every finite a, b, so an overflowing step never widens it).
+double Tolerance(double a, double b) {
     constexpr double kUlps = 64.0 * std::numeric_limits<double>::epsilon();
-    return std::max(kUlps * std::max(std::abs(a), std::abs(b)), 1e-9 * std::abs(step));
+    return kUlps * std::max(std::abs(a), std::abs(b));
 }
 
 // Last index of the run from p that a straight line through v[p] and the previous points
@@ -20,7 +21,7 @@ std::size_t ExtendLinear(const double* v, std::size_t p, std::size_t n) {
     for (; k < n && std::isfinite(v[k]); ++k) {
         const double step = (v[k - 1] - v[p]) / static_cast<double>(k - 1 - p);
         const double predicted = v[p] + step * static_cast<double>(k - p);
-        if (!(std::abs(v[k] - predicted) <= Tolerance(v[p], v[k], step)))
+        if (!(std::abs(v[k] - predicted) <= Tolerance(v[p], v[k])))
             break;
     }
     return k - 1;
@@ -33,7 +34,7 @@ std::size_t ExtendLog(const double* v, std::size_t p, std::size_t n) {
     for (; k < n && std::isfinite(v[k]) && (positive ? v[k] > 0.0 : v[k] < 0.0); ++k) {
         const double e = static_cast<double>(k - p) / static_cast<double>(k - 1 - p);
         const double predicted = v[p] * std::pow(v[k - 1] / v[p], e);
-        if (!(std::abs(v[k] - predicted) <= Tolerance(v[p], v[k], v[k] - v[k - 1])))
+        if (!(std::abs(v[k] - predicted) <= Tolerance(v[p], v[k])))
             break;
     }
     return k - 1;
@@ -45,8 +46,8 @@ template <typename Make>
 std::size_t Verified(const double* v, std::size_t p, std::size_t q, Make make) {
     while (q >= p + 2) {
         const Segment s = make(q);
-        const double step = std::max(std::abs(v[p + 1] - v[p]), std::abs(v[q] - v[q - 1]));
-        const double tol = Tolerance(v[p], v[q], step);
+        // Every run is monotonic, so its largest magnitude is at one of its ends.
+        const double tol = Tolerance(v[p], v[q]);
         std::size_t bad = 0;
         for (std::size_t j = 1; j + p < q && bad == 0; ++j) {
             if (!(std::abs(s[j] - v[p + j]) <= tol))

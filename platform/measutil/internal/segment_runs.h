@@ -15,8 +15,8 @@ std::vector<Segment> JoinContinuing(const std::vector<Segment>& segments);
 // Appends to `out` segments that reproduce v[0 .. n), scanning left to right and taking at each
 // position the longest of: a run of equal values (fixed segment, exact); unless onlyFixed, a
 // linear or logarithmic run of three or more points whose every point the segment reproduces
-// within max(64 ulp of the run's largest magnitude, 1e-9 of its largest step), or else a
-// two-point linear piece. What no run covers becomes a single-point fixed segment.
+// within 64 ulp of the run's largest magnitude, or else a two-point linear piece. What no run
+// covers becomes a single-point fixed segment.
 void AppendRuns(const double* v, std::size_t n, bool onlyFixed, std::vector<Segment>& out);
 
 }  // namespace QuorUtility::internal
