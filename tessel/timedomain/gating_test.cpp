@@ -1,7 +1,9 @@
 #include "tessel/timedomain/gating.h"
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
+#include <random>
 #include <tuple>
 #include <vector>
 
@@ -142,16 +144,104 @@ TEST(GatingData, SeparatesTwoReflectionsInBothModes) {
     }
 }
 
-// The normalisation makes a reflection at the gate centre pass unchanged, whatever the shape.
-TEST(GatingData, ReflectionAtGateCentrePassesUnchangedForEveryShape) {
-    const auto in = Reflections(2e9, 4e9, 301, {{0.7, 2.5 * kNs}});
-    for (int shape = 0; shape <= 3; ++shape) {
-        Gating g;
-        g.SetFrequencyData(2e9, 4e9, 301);
-        g.SetGateShape(static_cast<Gating::GateShape>(shape));
-        g.SetGateStart(1 * kNs);
-        g.SetGateStop(4 * kNs);
-        EXPECT_LT(MaxError(Gate(g, false, in).out, in, false), 1e-5) << "shape " << shape;
+// Kaiser window I0(alpha·sqrt(h² - (i - h)²))/I0(alpha·h) of n points, h = (n - 1)/2.
+std::vector<double> Kaiser(int n, double alpha) {
+    std::vector<double> w(n);
+    const double h = (n - 1) / 2.0;
+    for (int i = 0; i < n; ++i) {
+        w[i] = std::cyl_bessel_i(0.0, alpha * std::sqrt(h * h - (i - h) * (i - h))) /
+               std::cyl_bessel_i(0.0, alpha * h);
+    }
+    return w;
+}
+
+struct Design {
+    Gating::GateShape shape;
+    int divisor;  // D: K = N/D
+    double beta;  // B: the filter's Kaiser parameter B/K
+};
+
+// The gate built step by step from its design, by a direct convolution in double: the filter
+// h[±m] = sinc(m·w·Δf)·Kaiser(2K + 1, B/K)[K + m]·exp(∓j·m·ω0), m = 0..K, runs over the data
+// under the edge taper Kaiser(P, 4/((P - 1) div 2)); each point is divided by the magnitude of
+// the filtered, tapered reflection exp(-j·n·ω0) at the gate centre.
+Gated ReferenceGate(const Design& g, bool notch, bool lowPass, double f0, double f1, double t0,
+                    double t1, const std::vector<TsComplex>& in) {
+    const int n = int(in.size()), k = std::max(n / g.divisor, 1), p = lowPass ? 2 * n + 1 : n;
+    const double df = (f1 - f0) / (n - 1), tc = notch ? (1 / df + t0 + t1) / 2 : (t0 + t1) / 2;
+    const double x = (notch ? t0 - t1 + 1 / df : t1 - t0) * df * M_PI, omega = 2 * M_PI * tc * df;
+    const std::vector<double> window = Kaiser(2 * k + 1, g.beta / k);
+    const std::vector<double> edge = Kaiser(p, 4.0 / ((p - 1) / 2));
+    std::vector<Cd> h(k + 1, 1.0);
+    for (int m = 1; m <= k; ++m) {
+        h[m] = std::sin(m * x) / (m * x) * window[k + m] * std::polar(1.0, -m * omega);
+    }
+    auto filter = [&](const std::vector<Cd>& v, int i) {
+        Cd y = v[i];
+        for (int m = 1; m <= k; ++m) {
+            y += (i >= m ? h[m] * v[i - m] : 0.0) + (i + m < p ? std::conj(h[m]) * v[i + m] : 0.0);
+        }
+        return y;
+    };
+    // Low-pass data: harmonic j at index n + j, conjugated below 0 Hz, the DC estimate at 0 Hz.
+    const double dc = Gating::EstimateDC(&in[0], &in[1], &in[2]);
+    std::vector<Cd> data(p), centre(p);
+    for (int i = 0; i < p; ++i) {
+        const int j = lowPass ? i - n : i, at = lowPass ? std::abs(j) - 1 : j;
+        const Cd z = at < 0 ? Cd(dc) : Cd(in[at].re, in[at].im);
+        data[i] = (j < 0 ? std::conj(z) : z) * edge[i];
+        centre[i] = std::polar(edge[i], -i * omega);
+    }
+    Gated r{Tessel::kOk, std::vector<TsComplex>(n), dc, !lowPass};
+    for (int i = 0, first = lowPass ? n + 1 : 0; i < n; ++i) {
+        const Cd y = filter(data, first + i) / std::abs(filter(centre, first + i));
+        r.out[i] = TsComplex(float(y.real()), float(y.imag()));
+    }
+    if (lowPass) {
+        r.dc = filter(data, n).real() / std::abs(filter(centre, n));
+    }
+    return r;
+}
+
+// Every shape's divisor and Kaiser parameter and the edge taper, pinned by the reference in
+// both modes and for both gate types. 24 points: Maximum has K = 2 taps a side (3 with D = 8).
+TEST(GatingData, MatchesTheGateDesignOfEveryShape) {
+    const Design designs[] = {{Gating::GateMaximum, 10, 8},
+                              {Gating::GateWide, 5, 5},
+                              {Gating::GateNormal, 2, 5},
+                              {Gating::GateMinimum, 2, 2}};
+    std::mt19937 rng(::testing::UnitTest::GetInstance()->random_seed());
+    std::uniform_real_distribution<float> u(-1.0f, 1.0f);
+    std::vector<TsComplex> in(24);
+    for (auto& z : in) {
+        z = TsComplex(u(rng), u(rng));
+    }
+    for (const Design& d : designs) {
+        for (const bool notch : {false, true}) {
+            for (const bool lowPass : {false, true}) {
+                Gating g;
+                g.SetFrequencyData(1e9, 3.3e9, 24);  // L = 10 ns
+                g.SetGateShape(d.shape);
+                g.SetGateType(notch ? Gating::GateNotch : Gating::GateBandpass);
+                g.SetGateStart(-2 * kNs);
+                g.SetGateStop(3 * kNs);
+                const Gated got = Gate(g, lowPass, in);
+                const Gated want =
+                    ReferenceGate(d, notch, lowPass, 1e9, 3.3e9, -2 * kNs, 3 * kNs, in);
+                ASSERT_EQ(got.status, Tessel::kOk);
+                EXPECT_LT(MaxError(got.out, want.out, false), 1e-5)
+                    << "shape " << d.shape << " notch " << notch << " low-pass " << lowPass;
+                EXPECT_NEAR(got.dc, want.dc, 1e-5) << d.shape << notch << lowPass;
+                // Samples past the point count are not gated: the output has their places, 0.
+                std::vector<TsComplex> longer = in;
+                longer.resize(27, TsComplex(5.0f, 5.0f));
+                const Gated more = Gate(g, lowPass, longer);
+                ASSERT_EQ(more.status, Tessel::kOk);
+                EXPECT_TRUE(std::equal(got.out.begin(), got.out.end(), more.out.begin()));
+                EXPECT_EQ(std::vector<TsComplex>(more.out.begin() + 24, more.out.end()),
+                          std::vector<TsComplex>(3));
+            }
+        }
     }
 }
 
@@ -206,7 +296,7 @@ TEST(GatingData, ZeroWidthGateKeepsNothingOrEverything) {
 
 TEST(GatingData, WrongSizesReturnInputUngatedAndZeroSpanStaysFinite) {
     Gating g;
-    // A length that differs from the point count, and fewer than 3 points.
+    // Fewer samples than points, and fewer than 3 points.
     for (const auto& [points, size] : {std::pair{10, 9}, std::pair{2, 2}}) {
         g.SetFrequencyData(1e9, 2e9, points);
         const std::vector<TsComplex> in(size, TsComplex(0.25f, 0.5f));
@@ -231,6 +321,9 @@ TEST(GatingEstimateDC, WorkedExamples) {
     auto on = [](double angle) {  // on the circle of radius 0.5 about (0.2, 0)
         return TsComplex(float(0.2 + 0.5 * std::cos(angle)), float(0.5 * std::sin(angle)));
     };
+    auto off = [](double angle) {  // on the circle of radius 2.1 about (0.5, 2)
+        return TsComplex(float(0.5 + 2.1 * std::cos(angle)), float(2 + 2.1 * std::sin(angle)));
+    };
     // Real parts within 0.002 (the last three rows): measured from the origin, ±|p0|.
     const std::tuple<TsComplex, TsComplex, TsComplex, double> cases[] = {
         {on(0.3), on(0.4), on(0.5), 0.7},
@@ -238,6 +331,8 @@ TEST(GatingEstimateDC, WorkedExamples) {
         {{0.3f, 0.4f}, {0.301f, 0.2f}, {0.3005f, 0.0f}, 0.5},
         {{-0.3f, 0.4f}, {-0.301f, 0.6f}, {-0.3005f, 0.8f}, -0.5},
         {{0.3f, 0.01f}, {0.301f, 0.005f}, {0.3f, 0.0f}, std::hypot(0.3f, 0.01f)},  // circle ignored
+        // Centre (0.5, 2) outside the unit square: measured from the origin.
+        {off(-1.4), off(-1.5), off(-1.6), std::abs(Cd(off(-1.4).re, off(-1.4).im))},
     };
     for (const auto& [p0, p1, p2, want] : cases) {
         EXPECT_NEAR(Gating::EstimateDC(&p0, &p1, &p2), want, 1e-6) << want;
