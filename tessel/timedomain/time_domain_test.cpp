@@ -108,6 +108,34 @@ TEST_F(TimeDomainGrid, TimeLimitFollowsPointSpacingAndIsFixedBelowTwoPoints) {
     EXPECT_TRUE(min == 0.0 && max == 0.0);
 }
 
+// Times and grids that would overflow the transform's phases 2π·f·t are refused, so that
+// Execute always has finite output; so are presets it could not start from.
+TEST_F(TimeDomainGrid, RefusesWhatTheTransformCannotComputeWith) {
+    EXPECT_EQ(td.SetStartTime(1e300, false), Tessel::kInvalidArg);
+    EXPECT_EQ(td.SetStopTime(-1e300, false), Tessel::kInvalidArg);
+    td.SetFrequencyData(1e9, 1e9, 101);  // a zero span: L is infinite, clamping lets all pass
+    EXPECT_EQ(td.SetStartTime(1e300, true), Tessel::kInvalidArg);
+    EXPECT_EQ(td.SetCenterTime(1e300), Tessel::kInvalidArg);
+    EXPECT_EQ(td.SetSpanTime(1e300), Tessel::kInvalidArg);
+    EXPECT_TRUE(td.GetStartTime() == -10 * kNs && td.GetStopTime() == 10 * kNs);
+    td.SetFrequencyData(1e9, 2e9, 101);
+    EXPECT_EQ(td.SetStopTime(1e3, false), Tessel::kOk);  // far beyond L, still computable
+    EXPECT_EQ(td.SetFrequencyData(1e306, 2e306, 101), Tessel::kInvalidArg);
+    std::vector<TsComplex> out;
+    ASSERT_EQ(td.Execute(std::vector<TsComplex>(101, TsComplex(1.0f, 0.5f)), out), Tessel::kOk);
+    EXPECT_TRUE(std::all_of(out.begin(), out.end(),
+                            [](const TsComplex& z) { return std::isfinite(z.Mag()); }));
+
+    EXPECT_EQ(TimeDomain::SetPresetKaiserBeta(std::nan("")), 6.0);
+    EXPECT_EQ(TimeDomain::SetPresetStartTime(20 * kNs), -10 * kNs);  // after the preset stop
+    EXPECT_EQ(TimeDomain::SetPresetStopTime(-20 * kNs), 10 * kNs);
+    EXPECT_EQ(TimeDomain::SetPresetStopTime(1e300), 10 * kNs);
+    EXPECT_EQ(TimeDomain::SetPresetKaiserBeta(20.0), 6.0);  // clamped to 13
+    EXPECT_EQ(TimeDomain::SetPresetKaiserBeta(6.0), 13.0);
+    EXPECT_TRUE(TimeDomain::GetPresetStartTime() == -10 * kNs &&
+                TimeDomain::GetPresetStopTime() == 10 * kNs);
+}
+
 TEST_F(TimeDomainGrid, StartStopCentreAndSpanClampToTheLimit) {
     enum Setter { kStart, kStartFree, kStop, kCentre, kSpan };  // kStartFree: clamp off
     // Each row acts on the range left by the rows before: setter, value and expected result,
