@@ -114,6 +114,8 @@ long double SeriesI0(long double x) {
     return sum;
 }
 
+// alpha·h reaches 3464 at 1600 points, where I0 overflows double: the window is then formed
+// from logarithms. A NaN alpha leaves the data alone.
 TEST(NspKaiser, MatchesClosedFormForOddAndEvenLengths) {
     for (int n : {1, 2, 7, 8, 201, 1600}) {
         for (float alpha : {0.0f, 0.1f, -0.5f, 6.0f / 100, 13.0f / 3}) {
@@ -128,18 +130,6 @@ TEST(NspKaiser, MatchesClosedFormForOddAndEvenLengths) {
             }
         }
     }
-}
-
-// Arguments where I0 overflows double still give a finite, symmetric window peaking at 1.
-TEST(NspKaiser, LargeArgumentsStayFinite) {
-    std::vector<float> w(101, 1.0f);
-    nspsWinKaiser(w.data(), 101, 20.0f);  // alpha·h = 1000
-    EXPECT_FLOAT_EQ(w[50], 1.0f);
-    // Near the centre the window is exp(x - 1000)·sqrt(1000/x) to the asymptotic accuracy.
-    const double x = 20.0 * std::sqrt(2500.0 - 1.0);
-    EXPECT_NEAR(w[49], std::exp(x - 1000.0) * std::sqrt(1000.0 / x), 1e-6);
-    for (int i = 0; i < 101; ++i)
-        EXPECT_TRUE(std::isfinite(w[i]) && w[i] == w[100 - i]) << i;
     std::vector<float> v(5, 3.0f);
     nspsWinKaiser(v.data(), 5, std::nanf(""));
     EXPECT_EQ(v, std::vector<float>(5, 3.0f));
