@@ -56,6 +56,9 @@ TEST(FormatTwoPointDelay, WrappedPhaseStepOverAngularSpacingAndZeroForNoRisingSp
     const TsComplex c = TsComplex::FromMagPhase(1.0, 3.0), d = TsComplex::FromMagPhase(1.0, -3.0);
     EXPECT_NEAR(Format::Delay(c, d, 0.0, 1.0), (c.Phase() - d.Phase() - 2 * kPi) / (2 * kPi),
                 1e-15);
+    // A step of -3.1 rad lies within π: it is not wrapped.
+    const TsComplex e = TsComplex::FromMagPhase(1.0, 3.1);
+    EXPECT_NEAR(Format::Delay(TsComplex(1, 0), e, 0.0, 1.0), -e.Phase() / (2 * kPi), 1e-15);
     EXPECT_EQ(Format::Delay(a, b, 5.0, 5.0), 0.0);
     EXPECT_EQ(Format::Delay(a, b, 6.0, 5.0), 0.0);
 }

@@ -137,6 +137,7 @@ TEST(TimeDomainWindow, BetaShapeAndWidthsSetEachOther) {
         {kBeta, 20.0, kOk, 13.0, TimeDomain::Maximum},
         {kBeta, 13.0, kUnchanged, 13.0, TimeDomain::Maximum},
         {kBeta, 6.00005, kOk, 6.00005, TimeDomain::Normal},
+        {kBeta, 5.9995, kOk, 5.9995, TimeDomain::Custom},  // outside 6 ± 1e-4
         {kBeta, 7.5, kOk, 7.5, TimeDomain::Custom},
         {TimeDomain::Custom, 0, kUnchanged, 7.5, TimeDomain::Custom},
         {TimeDomain::Minimum, 0, kOk, 0.0, TimeDomain::Minimum},
