@@ -44,13 +44,6 @@ double MaxError(const SCplx* got, const std::vector<Cd>& want) {
     return err;
 }
 
-std::vector<Cd> ToCd(const std::vector<SCplx>& x) {
-    std::vector<Cd> out;
-    for (const SCplx& z : x)
-        out.emplace_back(z.re, z.im);
-    return out;
-}
-
 // The bit-reversal flags of the paired transforms (129 forward, 66 inverse) give natural order.
 // Arrays that miss FFTW's SIMD alignment run through their own plan and give the same values.
 TEST(NspFft, MatchesDirectDftInBothDirectionsAtAnyAlignment) {
@@ -66,10 +59,10 @@ TEST(NspFft, MatchesDirectDftInBothDirectionsAtAnyAlignment) {
         nspcFft(f.data(), order, kNspForward | kNspOutBitRev);
         nspcFft(b.data(), order, kNspInverse | kNspInBitRev);
         nspcFft(unaligned, order, kNspForward);
-        EXPECT_LT(MaxError(f.data(), DirectDft(x, -1)), 1e-6 * n)
-            << "order " << order << " seed " << seed;
+        const std::vector<Cd> forward = DirectDft(x, -1);
+        EXPECT_LT(MaxError(f.data(), forward), 1e-6 * n) << "order " << order << " seed " << seed;
+        EXPECT_LT(MaxError(unaligned, forward), 1e-6 * n) << "order " << order;
         EXPECT_LT(MaxError(b.data(), DirectDft(x, +1)), 1e-6) << "order " << order;
-        EXPECT_LT(MaxError(unaligned, ToCd(f)), 1e-4) << "order " << order;
         EXPECT_EQ(storage[0], SCplx());  // nothing written before the array
     }
 }
@@ -77,25 +70,15 @@ TEST(NspFft, MatchesDirectDftInBothDirectionsAtAnyAlignment) {
 TEST(NspFft, RejectsBadArgumentsWithoutTouchingData) {
     std::vector<SCplx> v(4, SCplx(1.0f, 2.0f));
     nspcFft(nullptr, 2, kNspForward);
-    nspcFft(v.data(), -1, kNspForward);
-    nspcFft(v.data(), 31, kNspForward);
-    nspcFft(v.data(), 2, 0);
-    nspcFft(v.data(), 2, kNspForward | kNspInverse);
+    for (const auto& [order, flags] :
+         {std::pair{-1, kNspForward}, {31, kNspForward}, {2, 0}, {2, kNspForward | kNspInverse}}) {
+        nspcFft(v.data(), order, flags);
+    }
     EXPECT_EQ(v, std::vector<SCplx>(4, SCplx(1.0f, 2.0f)));
 }
 
-TEST(NspFft, RoundTripRestoresInputAtLargeSizes) {
-    std::mt19937 rng(::testing::UnitTest::GetInstance()->random_seed());
-    for (int order : {12, 16, 17}) {
-        const std::vector<SCplx> x = RandomSamples(std::size_t{1} << order, rng);
-        std::vector<SCplx> y = x;
-        nspcFft(y.data(), order, 129);
-        nspcFft(y.data(), order, 66);
-        EXPECT_LT(MaxError(y.data(), ToCd(x)), 1e-5) << "order " << order;
-    }
-}
-
-// Plans of new sizes requested from several threads at once are made once and all work.
+// Plans of new sizes requested from several threads at once are made once and all work; the
+// sizes reach 2^19 points.
 TEST(NspFft, ConcurrentFirstUseOfManySizes) {
     std::vector<std::thread> threads;
     std::vector<double> errors(4, 0.0);
@@ -131,6 +114,8 @@ long double SeriesI0(long double x) {
     return sum;
 }
 
+// alpha·h reaches 3464 at 1600 points, where I0 overflows double: the window is then formed
+// from logarithms. A NaN alpha leaves the data alone.
 TEST(NspKaiser, MatchesClosedFormForOddAndEvenLengths) {
     for (int n : {1, 2, 7, 8, 201, 1600}) {
         for (float alpha : {0.0f, 0.1f, -0.5f, 6.0f / 100, 13.0f / 3}) {
@@ -145,18 +130,6 @@ TEST(NspKaiser, MatchesClosedFormForOddAndEvenLengths) {
             }
         }
     }
-}
-
-// Arguments where I0 overflows double still give a finite, symmetric window peaking at 1.
-TEST(NspKaiser, LargeArgumentsStayFinite) {
-    std::vector<float> w(101, 1.0f);
-    nspsWinKaiser(w.data(), 101, 20.0f);  // alpha·h = 1000
-    EXPECT_FLOAT_EQ(w[50], 1.0f);
-    // Near the centre the window is exp(x - 1000)·sqrt(1000/x) to the asymptotic accuracy.
-    const double x = 20.0 * std::sqrt(2500.0 - 1.0);
-    EXPECT_NEAR(w[49], std::exp(x - 1000.0) * std::sqrt(1000.0 / x), 1e-6);
-    for (int i = 0; i < 101; ++i)
-        EXPECT_TRUE(std::isfinite(w[i]) && w[i] == w[100 - i]) << i;
     std::vector<float> v(5, 3.0f);
     nspsWinKaiser(v.data(), 5, std::nanf(""));
     EXPECT_EQ(v, std::vector<float>(5, 3.0f));

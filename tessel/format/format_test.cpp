@@ -1,6 +1,7 @@
 #include "tessel/format/format.h"
 
 #include <cmath>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -55,29 +56,31 @@ TEST(FormatTwoPointDelay, WrappedPhaseStepOverAngularSpacingAndZeroForNoRisingSp
     const TsComplex c = TsComplex::FromMagPhase(1.0, 3.0), d = TsComplex::FromMagPhase(1.0, -3.0);
     EXPECT_NEAR(Format::Delay(c, d, 0.0, 1.0), (c.Phase() - d.Phase() - 2 * kPi) / (2 * kPi),
                 1e-15);
+    // A step of -3.1 rad lies within π: it is not wrapped.
+    const TsComplex e = TsComplex::FromMagPhase(1.0, 3.1);
+    EXPECT_NEAR(Format::Delay(TsComplex(1, 0), e, 0.0, 1.0), -e.Phase() / (2 * kPi), 1e-15);
     EXPECT_EQ(Format::Delay(a, b, 5.0, 5.0), 0.0);
     EXPECT_EQ(Format::Delay(a, b, 6.0, 5.0), 0.0);
 }
 
 TEST(FormatReactance, ImpedanceAndAdmittanceGiveInductanceOrCapacitance) {
-    // The cases alternate the expected flag, so that each one is seen to be written.
+    // The rows alternate the expected flag, so that each one is seen to be written.
     const double f = 1e6, w = 2 * kPi * f;
+    const std::tuple<bool, TsComplex, double, double, bool> rows[] = {
+        {false, TsComplex(50, 62.8f), f, 62.8f / w, false},  // Z: inductive
+        {false, TsComplex(50, -10), f, 1 / (w * 10), true},  // Z: capacitive
+        {false, TsComplex(50, -10), 0.0, 0.0, false},
+        {true, TsComplex(0.02f, 0.0f), f, 0.0, true},  // Y: B = 0 counts as a zero capacitance
+        {true, TsComplex(0.02f, -0.01f), f, 1 / (w * double(0.01f)), false},
+        {true, TsComplex(0.02f, 0.5f), f, 0.5 / w, true},
+        {true, TsComplex(0, 1), 0.0, 0.0, false}};
     bool isCap = true;
-    EXPECT_DOUBLE_EQ(Format::Z_ToInductance(TsComplex(50, 62.8f), f, isCap), 62.8f / w);
-    EXPECT_FALSE(isCap);
-    EXPECT_DOUBLE_EQ(Format::Z_ToInductance(TsComplex(50, -10), f, isCap), 1 / (w * 10));
-    EXPECT_TRUE(isCap);
-    EXPECT_EQ(Format::Z_ToInductance(TsComplex(50, -10), 0.0, isCap), 0.0);
-    EXPECT_FALSE(isCap);
-    EXPECT_EQ(Format::Y_ToInductance(TsComplex(0.02f, 0.0f), f, isCap), 0.0);
-    EXPECT_TRUE(isCap);  // B = 0 counts as a (zero) capacitance
-    EXPECT_DOUBLE_EQ(Format::Y_ToInductance(TsComplex(0.02f, -0.01f), f, isCap),
-                     1 / (w * double(0.01f)));
-    EXPECT_FALSE(isCap);
-    EXPECT_DOUBLE_EQ(Format::Y_ToInductance(TsComplex(0.02f, 0.5f), f, isCap), 0.5 / w);
-    EXPECT_TRUE(isCap);
-    EXPECT_EQ(Format::Y_ToInductance(TsComplex(0, 1), 0.0, isCap), 0.0);
-    EXPECT_FALSE(isCap);
+    for (const auto& [admittance, z, freq, want, cap] : rows) {
+        const double got = admittance ? Format::Y_ToInductance(z, freq, isCap)
+                                      : Format::Z_ToInductance(z, freq, isCap);
+        EXPECT_DOUBLE_EQ(got, want) << z.re << " " << z.im;
+        EXPECT_EQ(isCap, cap) << z.re << " " << z.im;
+    }
 }
 
 }  // namespace

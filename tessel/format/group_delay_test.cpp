@@ -63,8 +63,7 @@ TEST(GroupDelay, FirstPointRepeatsTheSecondOrIsZeroAlone) {
     }
     std::vector<float> out(11, 7.0f);
     ASSERT_EQ(FormatDataDelay(z.data(), f, out.data(), 0, 1), kOk);
-    EXPECT_EQ(out[0], 0.0f);
-    EXPECT_EQ(out[1], 7.0f);
+    EXPECT_TRUE(out[0] == 0.0f && out[1] == 7.0f);
     ASSERT_EQ(FormatDataDelay(z.data(), f, out.data(), 0, 11), kOk);
     EXPECT_EQ(out[0], out[1]);
     EXPECT_FLOAT_EQ(out[1], float(-0.1 / (2 * kPi * 1e5)));  // rising phase: negative delay
@@ -72,12 +71,12 @@ TEST(GroupDelay, FirstPointRepeatsTheSecondOrIsZeroAlone) {
     // A run that starts later steps from the point before it and leaves that point alone.
     out.assign(11, 7.0f);
     ASSERT_EQ(FormatDataDelay(z.data(), f, out.data(), 4, 6), kOk);
-    EXPECT_EQ(out[3], 7.0f);
+    EXPECT_TRUE(out[3] == 7.0f && out[6] == 7.0f);
     EXPECT_FLOAT_EQ(out[4], float((0.9 - 1.6) / (2 * kPi * 1e5)));
-    EXPECT_EQ(out[6], 7.0f);
 }
 
-TEST(GroupDelay, EqualSpacingGivesZeroAndDescendingSpacingKeepsItsSign) {
+// Equal points give 0 and descending ones keep the sign; bad runs leave the output untouched.
+TEST(GroupDelay, EqualAndDescendingSpacingAndBadRanges) {
     const InputArray f(std::vector<double>{3e6, 2e6, 2e6, 1e6});
     const double tau = 1e-7;
     const auto z = PureDelay(f, tau);
@@ -88,17 +87,12 @@ TEST(GroupDelay, EqualSpacingGivesZeroAndDescendingSpacingKeepsItsSign) {
     EXPECT_EQ(out[2], 0.0f);  // no spacing, no division
     EXPECT_NEAR(out[3], tau, 1e-4 * tau);
     EXPECT_EQ(Format::Delay(z, f, 1), 0.0);  // the two-point delay refuses descending spacing
-}
 
-TEST(GroupDelay, BadRangesAndLengthsLeaveTheOutputUntouched) {
-    const InputArray f(Segment::Linear(1e6, 2e6, 8));
-    const auto z = PureDelay(f, 1e-7);
-    const std::vector<float> untouched(8, 3.0f);
-    std::vector<float> out = untouched;
-    EXPECT_EQ(FormatDataDelay(z.data(), f, out.data(), 5, 4), kInvalidArg);
-    EXPECT_EQ(FormatDataDelay(z.data(), f, out.data(), -1, 4), kInvalidArg);
-    EXPECT_EQ(FormatDataDelay(z.data(), f, out.data(), 2, 9), kInvalidArg);
-    EXPECT_EQ(FormatDataDelay(z.data(), f, nullptr, 2, 5), kInvalidArg);
+    const auto untouched = out;
+    for (const auto& [first, last] : {std::pair{3, 2}, {-1, 2}, {2, 5}}) {
+        EXPECT_EQ(FormatDataDelay(z.data(), f, out.data(), first, last), kInvalidArg);
+    }
+    EXPECT_EQ(FormatDataDelay(z.data(), f, nullptr, 1, 3), kInvalidArg);
     EXPECT_EQ(FormatDataDelay(z.data(), f, out.data(), 3, 3), kOk);
     const std::vector<TsComplex> shorter(z.begin(), z.end() - 1);
     EXPECT_EQ(FormatDataDelay(shorter, f, out), kInvalidArg);

@@ -17,7 +17,7 @@ int LastIndex(int last) {
 // Computes the aperture of a span: (n - 1)·span + 1 points rounded half up. Returns false
 // when it is below 3, above n or even.
 bool ApertureFromSpan(int n, double span, int& aperture) {
-    const double points = (n - 1) * span + 1.0 + 0.5;
+    const double points = (double(n) - 1.0) * span + 1.0 + 0.5;  // n - 1 in int overflows
     if (!(points >= 3.0 && points < n + 1.0)) {
         return false;  // also rejects NaN before the conversion
     }
@@ -31,10 +31,7 @@ template <class T>
 long SmoothRun(const T* in, T* out, int n, int first, int last, int aperture, int* processed,
                bool phase) {
     if (first == last) {
-        if (processed != nullptr) {
-            *processed = 0;
-        }
-        return kOk;
+        return kOk;  // nothing computed and nothing written, processed included
     }
     const int lastIdx = LastIndex(last);
     if (first < 0 || lastIdx < 0 || first > lastIdx || last > n || aperture < 3 ||
@@ -115,9 +112,6 @@ long SmoothGroupDelay(const std::vector<float>& in, std::vector<float>& out, int
         return kInvalidArg;
     }
     if (first == last) {
-        if (processed != nullptr) {
-            *processed = 0;
-        }
         return kOk;
     }
     // The run must lie inside the trace and both vectors.

@@ -1,7 +1,8 @@
 // Smoothing of formatted trace data by a centred moving average.
 //
 // Output point i is the mean of the input points i - h .. i + h for an odd aperture of
-// 2h + 1 points; at the ends of the trace the first and last values repeat. Phase data
+// 2h + 1 points; at the ends of the trace the first and last values repeat. A NaN or infinite
+// sample makes the mean of every window that holds it NaN or infinite, and of no other. Phase data
 // (radians) is averaged with each window unwrapped and the mean wrapped back into -π..π;
 // group delay may use a fractional aperture. Sums are formed in double.
 //
@@ -15,9 +16,10 @@
 //
 // Validation, in this order: an aperture above the trace length (for the span forms, also a
 // computed aperture that is even or below 3) returns kInvalidArg; then first == last returns 0
-// with 0 processed; then first < 0, last < 0, first > lastIdx, last > n, an aperture below 3
-// or an even aperture return kInvalidArg. A failure leaves `out` and `processed` untouched
-// (the vector forms may already have resized `out`). `in` and `out` must not overlap.
+// and writes nothing, `processed` included; then first < 0, last < 0, first > lastIdx,
+// last > n, an aperture below 3 or an even aperture return kInvalidArg. A failure leaves `out`
+// and `processed` untouched (the vector forms may already have resized `out`). `in` and `out`
+// must not overlap.
 #pragma once
 
 #include <vector>

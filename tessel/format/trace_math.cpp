@@ -27,18 +27,20 @@ long ApplyToVectors(Kernel kernel, const std::vector<TsComplex>& a, const std::v
     if (a.empty() || b.empty()) {
         return kInvalidArg;
     }
-    out.resize(a.size());
+    // out may be a or b: the run is checked against the lengths the inputs had on entry.
+    const std::size_t aSize = a.size(), bSize = b.size();
+    out.resize(aSize);
     if (first < 0) {
         return kInvalidArg;
     }
     if (last == -1) {
-        last = static_cast<int>(a.size());
+        last = static_cast<int>(aSize);
     }
     if (first >= last) {
         return kOk;
     }
     // Reading past either input is refused rather than left to the caller.
-    if (static_cast<std::size_t>(last) > a.size() || static_cast<std::size_t>(last) > b.size()) {
+    if (static_cast<std::size_t>(last) > aSize || static_cast<std::size_t>(last) > bSize) {
         return kInvalidArg;
     }
     return kernel(a.data(), b.data(), out.data(), first, last);

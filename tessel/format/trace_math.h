@@ -76,7 +76,8 @@ long TraceMathDivide(const TsComplex* a, const TsComplex* b, TsComplex* out, int
 
 // Vector forms over [first, last), last = -1 meaning the length of `a`. `out` is resized to the
 // length of `a` (new elements 0). Returns kInvalidArg when `a` or `b` is empty, first < 0, or
-// a non-empty run reaches beyond `a` or `b` (after the resize, nothing else written); else 0.
+// a non-empty run reaches beyond `a` or `b` as they were on entry (after the resize, nothing
+// else written; so an `out` that is the shorter input grows but is not read past its data).
 long TraceMathAdd(const std::vector<TsComplex>& a, const std::vector<TsComplex>& b,
                   std::vector<TsComplex>& out, int first, int last);
 long TraceMathSubtract(const std::vector<TsComplex>& a, const std::vector<TsComplex>& b,

@@ -85,10 +85,12 @@ class Gating {
     // Makes the next gating call rebuild the cache.
     void ForceRefresh();
 
-    // Gates band-pass data. out is resized to in's length; dcValue is EstimateDC of the first
-    // three (ungated) input points and dcValid true. Returns 0. When in's length differs from
-    // the point count, or the point count is below 3 or above 2^27, returns 0x80070057 with
-    // out a copy of in, dcValue 0 and dcValid false.
+    // Gates band-pass data. out is resized to in's length; the first `points` samples are
+    // gated and samples past them, outside the gate's grid, give 0. dcValue is EstimateDC of
+    // the first three (ungated) input points and dcValid true. Returns 0. When in holds fewer
+    // samples than the point count (they would be read past the data), or the point count is
+    // below 3 or above 2^27, returns 0x80070057 with out a copy of in, dcValue 0 and dcValid
+    // false.
     long GateDataBandpass(const std::vector<TsComplex>& in, std::vector<TsComplex>& out,
                           double& dcValue, bool& dcValid);
     // Gates low-pass data (harmonic grid, in[k] at (k + 1)·Δf). dcValue is the gated value at

@@ -134,10 +134,17 @@ TsComplex Normalize(const TsComplex& value, float norm) {
     return TsComplex(value.re / norm, value.im / norm);
 }
 
-// Sizes the gating calls accept: in matches the point count, which is 3 or more.
+// Sizes the gating calls accept: in holds at least the point count, which is 3 or more.
 bool Acceptable(const GateState& s, const std::vector<TsComplex>& in) {
     return s.pointCount >= 3 && s.pointCount <= kMaxPoints &&
-           in.size() == static_cast<std::size_t>(s.pointCount);
+           in.size() >= static_cast<std::size_t>(s.pointCount);
+}
+
+// out takes in's length; samples past the point count lie outside the gate's grid and are not
+// gated: their outputs are 0.
+void ClearBeyondGrid(const GateState& s, std::size_t size, std::vector<TsComplex>& out) {
+    out.resize(size);
+    std::fill(out.begin() + s.pointCount, out.end(), TsComplex());
 }
 
 long Reject(const std::vector<TsComplex>& in, std::vector<TsComplex>& out, double& dcValue,
@@ -158,6 +165,7 @@ bool ZeroWidthGate(const GateState& s, const std::vector<TsComplex>& in,
         out.assign(in.size(), TsComplex());
     } else {
         out = in;
+        ClearBeyondGrid(s, in.size(), out);
     }
     return true;
 }
@@ -183,7 +191,7 @@ long Gating::GateDataBandpass(const std::vector<TsComplex>& in, std::vector<TsCo
         work[n] = nspcSet(in[n].re * s.edgeWindow[n], in[n].im * s.edgeWindow[n]);
     }
     Filter(s, d, work);
-    out.resize(in.size());
+    ClearBeyondGrid(s, in.size(), out);
     for (int n = 0; n < d.points; ++n) {
         out[n] = Normalize(work[n], s.gateNormalization[n]);
     }
@@ -216,7 +224,7 @@ long Gating::GateDataLowpass(const std::vector<TsComplex>& in, std::vector<TsCom
         work[n - k] = nspcSet(a, -b);  // conjugate-symmetric: a real time response
     }
     Filter(s, d, work);
-    out.resize(in.size());
+    ClearBeyondGrid(s, in.size(), out);
     for (int k = 0; k < n; ++k) {
         out[k] = Normalize(work[n + 1 + k], s.gateNormalization[n + 1 + k]);
     }

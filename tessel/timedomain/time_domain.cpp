@@ -15,16 +15,34 @@ namespace {
 constexpr double kDegreesToRadians = 0.017453292519943295;
 constexpr double kBetaMax = 13.0;
 constexpr double kBetaNormal = 6.0;
+constexpr double kPi = 3.141592653589793;
+// The grid of a new object, against which preset times are checked.
+constexpr double kInitialFrequency = 1e9;
 
 // Process-wide presets, read by the constructor only.
 double g_presetStartTime = -1e-8;
 double g_presetStopTime = 1e-8;
 double g_presetKaiserBeta = 6.0;
 
-double Exchange(double& stored, double value) {
+double Exchange(double& stored, double value, bool accept) {
     const double previous = stored;
-    stored = value;
+    if (accept) {
+        stored = value;
+    }
     return previous;
+}
+
+// Whether the transform can run with these times on this grid: every phase it forms (2π·f·t at
+// the grid's frequencies and times, and the chirp's k²·Δf·Δt/2 terms, which stay below
+// 2π·(|f0| + |f1|)·(|t0| + |t1|) with a margin) and the low-pass DC ramp f0·t stay finite. Far
+// beyond that the sums would be NaN or infinite, so such settings are refused.
+bool Computable(double f0, double f1, double t0, double t1) {
+    return std::isfinite(64.0 * kPi * (std::fabs(f0) + std::fabs(f1)) *
+                         (std::fabs(t0) + std::fabs(t1)));
+}
+
+bool Computable(const TimeDomainState& s, double t0, double t1) {
+    return Computable(s.startFrequency, s.stopFrequency, t0, t1);
 }
 
 // The alias-free limit L: (points - 1)/|span|, 10000 s for fewer than 2 points.
@@ -88,13 +106,17 @@ double TimeDomain::ComputeDCValue(double value, bool usePlainValue, double phase
 }
 
 double TimeDomain::SetPresetStartTime(double s) {
-    return Exchange(g_presetStartTime, s);
+    return Exchange(g_presetStartTime, s,
+                    s <= g_presetStopTime &&
+                        Computable(kInitialFrequency, kInitialFrequency, s, g_presetStopTime));
 }
 double TimeDomain::SetPresetStopTime(double s) {
-    return Exchange(g_presetStopTime, s);
+    return Exchange(g_presetStopTime, s,
+                    s >= g_presetStartTime &&
+                        Computable(kInitialFrequency, kInitialFrequency, g_presetStartTime, s));
 }
 double TimeDomain::SetPresetKaiserBeta(double b) {
-    return Exchange(g_presetKaiserBeta, b);
+    return Exchange(g_presetKaiserBeta, std::min(std::max(b, 0.0), kBetaMax), std::isfinite(b));
 }
 double TimeDomain::GetPresetStartTime() {
     return g_presetStartTime;
@@ -162,7 +184,7 @@ long TimeDomain::GetTimeLimitValue(double* limit) const {
 
 long TimeDomain::SetFrequencyData(double start, double stop, unsigned points) {
     TimeDomainState& s = *m_state;
-    if (!std::isfinite(start) || !std::isfinite(stop)) {
+    if (!Computable(start, stop, s.startTime, s.stopTime)) {
         return kInvalidArg;
     }
     if (start == s.startFrequency && stop == s.stopFrequency && points == s.frequencyPoints) {
@@ -189,6 +211,9 @@ long TimeDomain::SetStartTime(double t, bool clamp) {
     if (t == s.startTime) {
         return kUnchanged;
     }
+    if (!Computable(s, t, std::max(t, s.stopTime))) {
+        return kInvalidArg;
+    }
     s.startTime = t;
     if (s.stopTime < s.startTime) {
         s.stopTime = s.startTime;
@@ -205,6 +230,9 @@ long TimeDomain::SetStopTime(double t, bool clamp) {
     const long result = clamp && Limit(t, TimeLimit(s)) ? kFalse : kOk;
     if (t == s.stopTime) {
         return kUnchanged;
+    }
+    if (!Computable(s, std::min(t, s.startTime), t)) {
+        return kInvalidArg;
     }
     s.stopTime = t;
     if (s.startTime > s.stopTime) {
@@ -229,6 +257,9 @@ long TimeDomain::SetCenterTime(double c) {
     start = 2.0 * c - stop;
     if (start == s.startTime && stop == s.stopTime) {
         return kUnchanged;
+    }
+    if (!Computable(s, start, stop)) {
+        return kInvalidArg;
     }
     s.startTime = start;
     s.stopTime = stop;
@@ -255,6 +286,9 @@ long TimeDomain::SetSpanTime(double w) {
     const double start = c - w / 2.0, stop = c + w / 2.0;
     if (start == s.startTime && stop == s.stopTime) {
         return kUnchanged;
+    }
+    if (!Computable(s, start, stop)) {
+        return kInvalidArg;
     }
     s.startTime = start;
     s.stopTime = stop;

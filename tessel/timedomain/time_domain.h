@@ -54,7 +54,10 @@ class TimeDomain {
     static double ComputeDCValue(double value, bool usePlainValue, double phaseDegrees);
 
     // Process-wide presets read by the constructor only; each setter returns the previous
-    // preset. Initially -10 ns, 10 ns and 6.
+    // preset. Initially -10 ns, 10 ns and 6. A start after the preset stop, a stop before the
+    // preset start, a time the transform could not compute with on a new object's grid, and a
+    // NaN or infinite beta are refused: the preset stays (compare it with the value set). A
+    // beta outside 0..13 is clamped.
     static double SetPresetStartTime(double seconds);
     static double SetPresetStopTime(double seconds);
     static double SetPresetKaiserBeta(double beta);
@@ -89,7 +92,9 @@ class TimeDomain {
 
     // Setter results: 0 accepted, 1 accepted after clamping to -L..L, 2 equal to the current
     // value (nothing changed). Every setter taking a double refuses NaN and infinities with
-    // 0x80070057 and changes nothing.
+    // 0x80070057 and changes nothing. So do the time and grid setters for settings that would
+    // overflow the transform's phases: 2π·(|f0| + |f1|)·(|t0| + |t1|)·32 must stay finite
+    // (1e300 s on a 1 GHz grid is refused; any time a measurement could use is not).
 
     // Stores the stimulus grid (the number of time points follows); 0 also when unchanged.
     long SetFrequencyData(double start, double stop, unsigned points);

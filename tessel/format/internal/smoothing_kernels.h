@@ -24,21 +24,55 @@ inline int ClampIndex(long long j, int lastIdx) {
     return static_cast<int>(std::clamp<long long>(j, 0, lastIdx));
 }
 
-// Centred moving average over `aperture` (odd) points, by a compensated running sum:
-// O(lastIdx - first) whatever the aperture, and free of drift over long traces.
+// The sum of a sliding window that may hold NaN or infinite samples. Finite samples go into a
+// compensated running sum; non-finite ones are only counted while they are in the window, so
+// that each window's mean is that of its own samples: NaN while it holds a NaN or infinities
+// of both signs, ±∞ while it holds infinities of one sign, and the finite mean again as soon as
+// the last of them has left (they never entered the running sum).
+class WindowSum {
+  public:
+    void Add(double x) { Count(x, 1); }
+    void Remove(double x) { Count(x, -1); }
+    double Mean(double scale) const {
+        if (nans_ > 0 || (positive_ > 0 && negative_ > 0)) {
+            return std::nan("");
+        }
+        if (positive_ > 0 || negative_ > 0) {
+            return positive_ > 0 ? HUGE_VAL : -HUGE_VAL;
+        }
+        return sum_.Value() * scale;
+    }
+
+  private:
+    void Count(double x, int delta) {
+        if (std::isfinite(x)) {
+            sum_.Add(delta > 0 ? x : -x);
+        } else if (std::isnan(x)) {
+            nans_ += delta;
+        } else {
+            (x > 0 ? positive_ : negative_) += delta;
+        }
+    }
+    CompensatedSum sum_;
+    int nans_ = 0, positive_ = 0, negative_ = 0;
+};
+
+// Centred moving average over `aperture` (odd) points, by a running sum: O(lastIdx - first)
+// whatever the aperture, free of drift over long traces, and each output the mean of its own
+// window also when the trace holds NaN or infinite samples.
 template <class T>
 int AverageKernel(const T* in, T* out, int first, int lastIdx, int aperture, bool final) {
     const int h = aperture / 2;
     if (h > lastIdx - first && !final) {
         return first;
     }
-    CompensatedSum sum;
+    const double scale = 1.0 / aperture;
+    WindowSum sum;
     for (long long j = static_cast<long long>(first) - h; j <= static_cast<long long>(first) + h;
          ++j) {
         sum.Add(in[ClampIndex(j, lastIdx)]);
     }
-    out[first] = static_cast<T>(sum.Value() / aperture);
-    const double scale = 1.0 / aperture;
+    out[first] = static_cast<T>(sum.Mean(scale));
     for (int i = first + 1; i <= lastIdx; ++i) {
         int incoming = lastIdx;
         if (h <= lastIdx - i) {
@@ -47,8 +81,8 @@ int AverageKernel(const T* in, T* out, int first, int lastIdx, int aperture, boo
             return i;
         }
         sum.Add(in[incoming]);
-        sum.Add(-double(in[std::max(i - h - 1, 0)]));
-        out[i] = static_cast<T>(sum.Value() * scale);
+        sum.Remove(in[std::max(i - h - 1, 0)]);
+        out[i] = static_cast<T>(sum.Mean(scale));
     }
     return lastIdx + 1;
 }
