@@ -15,7 +15,7 @@
 #include <memory>
 #include <vector>
 
-#include "tessel/limittest/limit_test.h"
+#include "tessel/limittest/limittest.h"
 
 namespace {
 

@@ -33,7 +33,7 @@ sources_limittest_record=(
     platform/measutil/input_array.cpp
     platform/measutil/internal/segment_runs.cpp
     platform/measutil/segment.cpp
-    tessel/limittest/limit_test.cpp
+    tessel/limittest/limittest.cpp
     tessel/limittest/internal/limit_cache.cpp
     tessel/limittest/internal/limit_record.cpp
 )

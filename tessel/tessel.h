@@ -58,7 +58,7 @@
 #include "tessel/genericparams/gp_archive.h"
 #include "tessel/genericparams/gp_values.h"
 #include "tessel/genericparams/setting_names.h"
-#include "tessel/limittest/limit_test.h"
+#include "tessel/limittest/limittest.h"
 #include "tessel/markers/data_provider.h"
 #include "tessel/markers/marker.h"
 #include "tessel/markers/marker_set.h"

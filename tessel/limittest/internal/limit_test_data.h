@@ -9,7 +9,7 @@
 
 #include "tessel/core/types.h"
 #include "tessel/format/data_format.h"
-#include "tessel/limittest/limit_test.h"
+#include "tessel/limittest/limittest.h"
 
 namespace Tessel {
 
@@ -66,7 +66,7 @@ struct TestRunResult {
 TestRunResult TestRun(LimitTestData& d, const float* data, long start, long last,
                       DataFormat format);
 
-// Saved record (layout in limit_test.h's SaveData): the size of the record of `d`.
+// Saved record (layout in limittest.h's SaveData): the size of the record of `d`.
 int RecordSize(const LimitTestData& d);
 // Writes the record of `d` with `overall` into bytes[0 .. RecordSize).
 void WriteRecord(const LimitTestData& d, Interface::LimitTestResult_t overall,

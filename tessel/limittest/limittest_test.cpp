@@ -1,6 +1,6 @@
 // Tests of LimitTest against limits computed here from the straight lines through each row's
 // end points, with one recording sink for the notifications.
-#include "tessel/limittest/limit_test.h"
+#include "tessel/limittest/limittest.h"
 
 #include <cmath>
 #include <functional>

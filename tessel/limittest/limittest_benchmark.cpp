@@ -9,7 +9,7 @@
 #include <cmath>
 #include <vector>
 
-#include "tessel/limittest/limit_test.h"
+#include "tessel/limittest/limittest.h"
 
 namespace {
 

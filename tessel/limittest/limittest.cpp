@@ -1,4 +1,4 @@
-#include "tessel/limittest/limit_test.h"
+#include "tessel/limittest/limittest.h"
 
 #include <algorithm>
 #include <climits>
