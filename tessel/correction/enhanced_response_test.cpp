@@ -66,6 +66,18 @@ TEST(EnhancedResponse, DirectivityTermPointsTheReverseDirectionAtIdealArrays) {
     ones = alg.GetErrorTerm(L"ReflectionTracking(2,2)");
     ASSERT_NE(ones, nullptr);
     EXPECT_EQ(ones[200], TsComplex(1));  // the sanitizer build checks the read
+    // A range beyond the ideal arrays is refused; the forward arrays hold 250 points here.
+    const std::vector<TsComplex> forward(250, TsComplex(0.5f));
+    for (const wchar_t* name : {L"SourceMatch(1,1)", L"ReflectionTracking(1,1)", L"CrossTalk(2,1)",
+                                L"LoadMatch(2,1)", L"TransmissionTracking(2,1)"})
+        ASSERT_TRUE(alg.SetErrorTermData(name, forward.data(), 250));
+    ASSERT_TRUE(alg.SetRawData(L"S11", forward.data()) && alg.SetRawData(L"S21", forward.data()));
+    DataMatrix out(2, {1, 2}, 250);
+    EXPECT_FALSE(alg.ApplyCorrection(0, 202, out, 0));
+    EXPECT_EQ(out.GetBuffer(0)->data[0], TsComplex());
+    EXPECT_TRUE(alg.ApplyCorrection(202, 202, out, 0));
+    EXPECT_TRUE(alg.ApplyCorrection(150, 201, out, 0));
+    EXPECT_NE(out.GetBuffer(0)->data[200], TsComplex());
 }
 
 class EnhancedResponseTest : public ::testing::Test {
