@@ -4,6 +4,7 @@
 #include <complex>
 #include <numeric>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -224,6 +225,22 @@ TEST(MatrixEdges, ProductsAccumulateInDoubleAndMismatchedSizesNeverReadOutside) 
     EXPECT_TRUE(e.inv_lu());
     EXPECT_TRUE(e.empty());
     EXPECT_EQ(matrix<double>::identity(3), (matrix<double>(3, 3, {1, 0, 0, 0, 1, 0, 0, 0, 1})));
+}
+
+// A shape whose element count does not fit in size_t is refused like an oversized container;
+// a zero side holds no element, whatever the other side.
+TEST(MatrixEdges, ShapesWhoseElementCountOverflowsThrowLengthError) {
+    const size_t big = size_t(1) << 32;
+    const matrix<TsComplex> two(2, 2, {1, 2, 3, 4});
+    matrix<TsComplex> m = two, out;
+    EXPECT_THROW(matrix<TsComplex>(big, big), std::length_error);
+    EXPECT_THROW(m.submatrix(0, 0, big, big), std::length_error);
+    EXPECT_THROW(m.assign_zero(big + 1, big), std::length_error);
+    EXPECT_EQ(m, two);  // unchanged
+    EXPECT_THROW(techsoft::product_into(matrix<TsComplex>(big, 0), matrix<TsComplex>(0, big), out),
+                 std::length_error);
+    EXPECT_THROW(matrix<TsComplex>::identity(big), std::length_error);
+    EXPECT_TRUE(matrix<TsComplex>(big, 0).empty());
 }
 
 }  // namespace
