@@ -54,14 +54,12 @@ class TwoPortTest : public ::testing::Test {
     }
 };
 
-TEST(GuardedReciprocal, IsExactForOrdinaryValuesAndNeverInfinite) {
+TEST(GuardedReciprocal, IsExactForOrdinaryValuesZeroForZeroAndNeverInfinite) {
     EXPECT_NEAR(std::abs(D(GuardedReciprocal(TsComplex(3, 4))) - 1.0 / Cd(3, 4)), 0, 1e-7);
     EXPECT_NEAR(D(GuardedReciprocal(TsComplex(1e30f, 0))).real(), 1e-30, 1e-36);
-    // Zero has a zero numerator: the guarded quotient is 0, not infinite.
-    EXPECT_EQ(D(GuardedReciprocal(TsComplex(0, 0))), Cd(0.0));
+    EXPECT_EQ(D(GuardedReciprocal(TsComplex(0, 0))), Cd(0.0));  // a zero numerator
     for (double mag = 1e-45; mag < 3e38; mag *= 7.3)
-        for (const TsComplex z : {TsComplex(float(mag), 0), TsComplex(0, float(-mag)),
-                                  TsComplex(float(mag), float(mag))})
+        for (const TsComplex z : {TsComplex(float(mag), 0), TsComplex(float(mag), float(-mag))})
             EXPECT_TRUE(Finite(GuardedReciprocal(z))) << mag;
     // Tiny values give very large results of the right sign.
     EXPECT_GT(GuardedReciprocal(TsComplex(1e-40f, 0)).re, 1e38f);
@@ -84,26 +82,17 @@ TEST_F(TwoPortTest, InversesInvertAndRefuseSingularInput) {
     EXPECT_EQ(Invert2By2Matrix(wrongShape), kFail);
     EXPECT_EQ(tparm_swapL(Of(1, 2, 2, 4)), M(2, 2));  // zeros for singular input
     EXPECT_EQ(tparm_swapL(M(2, 3)), M(2, 3));
-}
-
-TEST(NullMatrix, EmptyAndZeroAreNullAnythingElseIsNot) {
-    using Real = techsoft::matrix<double>;
-    EXPECT_TRUE(isNullMatrix(M()));
-    EXPECT_TRUE(isNullMatrix(Real()));
-    EXPECT_TRUE(isNullMatrix(M(3, 2)));
-    EXPECT_TRUE(isNullMatrix(Real(2, 2)));
+    using Real = techsoft::matrix<double>;  // null: every element 0, or no element
+    EXPECT_TRUE(isNullMatrix(M()) && isNullMatrix(Real()) && isNullMatrix(M(3, 2)) &&
+                isNullMatrix(Real(2, 2)));
     EXPECT_FALSE(isNullMatrix(M(2, 2, {TsComplex(0), TsComplex(0, 1e-30f)})));
-    EXPECT_FALSE(isNullMatrix(Real(2, 2, {0, -1, 0, 0})));
-    EXPECT_FALSE(isNullMatrix(Real(2, 2, {0, 0, 2, 0})));
+    EXPECT_FALSE(isNullMatrix(Real(2, 2, {0, -1, 0, 0})) || isNullMatrix(Real(2, 2, {0, 0, 2, 0})));
 }
 
 TEST_F(TwoPortTest, PortSwapsModAndSwapPAgreeWithTheirDefinitions) {
     const M m = RandomS();
     EXPECT_EQ(rowcol_swap(m), Of(m(1, 1), m(1, 0), m(0, 1), m(0, 0)));
-    EXPECT_EQ(tparm_swapLP(m), rowcol_swap(m));
-    EXPECT_EQ(rowcol_swap(rowcol_swap(m)), m);
     EXPECT_EQ(tparm_mod(m), Of(m(0, 0), -m(1, 0), -m(0, 1), m(1, 1)));
-    EXPECT_EQ(tparm_mod(tparm_mod(m)), m);
     // swapP is the port-swapped inverse, scaled by the LU decomposition's determinant
     // (including the row exchange) and 0 when the first pivot is below the threshold.
     for (int k = 0; k < 50; ++k) {
@@ -115,9 +104,7 @@ TEST_F(TwoPortTest, PortSwapsModAndSwapPAgreeWithTheirDefinitions) {
         EXPECT_LE(std::abs(D(p(0, 0)) - expect), 1e-6 * std::abs(expect));
     }
     EXPECT_EQ(tparm_swapP(Of(1e-13f, 1, 1e-13f, 2)), M(2, 2));
-    // Singular: the determinant is 0 and its guarded reciprocal keeps everything finite.
-    const M p = tparm_swapP(Of(1, 2, 2, 4));
-    EXPECT_TRUE(std::all_of(p.data(), p.data() + 4, Finite));
+    EXPECT_EQ(tparm_swapP(Of(1, 2, 2, 4)), M(2, 2));  // singular: the guarded reciprocal of 0
 }
 
 // The S-parameters of two two-ports in cascade by the signal-flow formula, independent of the
@@ -180,7 +167,7 @@ TEST_F(TwoPortTest, VectorFormsApplyTheSingleFormsPointByPoint) {
         bs.push_back(RandomS());
     }
     for (const auto& [vec, one] : {std::pair<Vec, One>{rowcol_swap, rowcol_swap},
-                                   {tparm_swapLP, tparm_swapLP},
+                                   {tparm_swapLP, rowcol_swap},
                                    {tparm_mod, tparm_mod},
                                    {tparm_swapL, tparm_swapL},
                                    {tparm_swapP, tparm_swapP},
