@@ -39,7 +39,8 @@ EnhancedResponse::EnhancedResponse(const std::vector<int>& ports)
 }
 
 bool EnhancedResponse::ApplyCorrection(int start, int stop, DataMatrix& output, int unused) {
-    if (start<stop&& static_cast<std::size_t>(std::max(stop, 0))> ideal_->ones.size()) {
+    const bool beyondIdeals = static_cast<std::size_t>(std::max(stop, 0)) > ideal_->ones.size();
+    if (start < stop && beyondIdeals) {
         return false;
     }
     return NPort::ApplyCorrection(start, stop, output, unused);
