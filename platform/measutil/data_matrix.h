@@ -4,7 +4,7 @@
 // or from a port list (an N x N grid of S-parameter buffers, element [r][c] named by
 // SParameterName(ports[r], ports[c])). Every buffer the matrix creates owns `pointCount`
 // samples (zero at first) and its data pointer designates them, so an algorithm writes its
-// results through NamedBuffer::OwnedData(). This holds for buffers added later and in copies:
+// results through the data pointer. This holds for buffers added later and in copies:
 // a copied matrix's buffers designate the copy's own samples. A caller may point a buffer's
 // data at a writable array of its own instead; the matrix does not own it, a copy keeps
 // pointing at it, and results written into the buffer (SetDataByPhysicalPort, the correction
