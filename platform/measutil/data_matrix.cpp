@@ -151,9 +151,12 @@ bool DataMatrix::SetDataByPhysicalPort(int rowPort, int colPort, const std::vect
     if (last == first)
         return true;
     NamedBuffer& buffer = buffers_[static_cast<std::size_t>(index)];
-    TsComplex* samples = buffer.OwnedData();
-    if (samples == nullptr || buffer.storage.size() < static_cast<std::size_t>(last))
+    if (buffer.data == nullptr || (buffer.data == buffer.storage.data() &&
+                                   buffer.storage.size() < static_cast<std::size_t>(last)))
         return false;
+    // The data pointer is to const because buffers also carry inputs; a buffer of a result
+    // container designates writable samples (its own, or the caller's array).
+    TsComplex* samples = const_cast<TsComplex*>(buffer.data);
     std::copy(in.begin() + first, in.begin() + last, samples + first);
     return true;
 }

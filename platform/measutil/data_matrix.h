@@ -4,10 +4,11 @@
 // or from a port list (an N x N grid of S-parameter buffers, element [r][c] named by
 // SParameterName(ports[r], ports[c])). Every buffer the matrix creates owns `pointCount`
 // samples (zero at first) and its data pointer designates them, so an algorithm writes its
-// results through NamedBuffer::OwnedData(). This holds for buffers added later and in copies:
+// results through the data pointer. This holds for buffers added later and in copies:
 // a copied matrix's buffers designate the copy's own samples. A caller may point a buffer's
-// data at samples of its own instead; the matrix then neither owns nor writes them, and a copy
-// keeps pointing at them.
+// data at a writable array of its own instead; the matrix does not own it, a copy keeps
+// pointing at it, and results written into the buffer (SetDataByPhysicalPort, the correction
+// algorithms) go into that array.
 //
 // Every buffer is taken to hold `pointCount` samples: the range checks of the port-pair copies
 // use that count.
@@ -77,9 +78,10 @@ class DataMatrix {
     // 0 <= first <= last <= PointCount().
     bool GetDataByPhysicalPort(int rowPort, int colPort, std::vector<TsComplex>& out, int first,
                                int last) const;
-    // Copies in[first .. last - 1] into points first .. last - 1 of that buffer. False, with
-    // nothing written, in the cases above, when in holds fewer than `last` elements, or when
-    // the buffer does not designate its own samples (a caller's array is never written).
+    // Copies in[first .. last - 1] into points first .. last - 1 of that buffer, through its
+    // data pointer (its own samples, or the caller's array it points at, which must hold
+    // PointCount() samples). False, with nothing written, in the cases above, when in holds
+    // fewer than `last` elements, or when the buffer's own samples are fewer than `last`.
     bool SetDataByPhysicalPort(int rowPort, int colPort, const std::vector<TsComplex>& in,
                                int first, int last);
 

@@ -46,6 +46,10 @@ long Correct2Port(std::vector<const TsComplex*> raw, std::vector<const TsComplex
     if (stop <= start) {
         return kOk;
     }
+    // Points below 0 lie before every array; refusing them also keeps stop - start within int.
+    if (start < 0) {
+        return kInvalidArg;
+    }
     // Missing crosstalk terms read from one zero array that is addressed from its own element
     // 0 for point start: a term is read as term[i - offset], the offset being start for the
     // scratch array and 0 for the caller's arrays.

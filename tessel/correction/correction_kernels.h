@@ -36,7 +36,8 @@ long Correct1Port(const TsComplex* raw, const TsComplex* directivity, const TsCo
 //   4 reflection tracking fwd, 5 reflection tracking rev, 6 load match fwd, 7 load match rev,
 //   8 transmission tracking fwd, 9 transmission tracking rev, 10 crosstalk fwd (may be null),
 //   11 crosstalk rev (may be null; a null crosstalk term means no crosstalk).
-// Returns kInvalidArg (writing nothing) when a vector is too short, else 0.
+// Returns kInvalidArg (writing nothing) when a vector is too short, or when the range is not
+// empty and start is negative (such points lie before every array); else 0.
 long Correct2Port(std::vector<const TsComplex*> raw, std::vector<const TsComplex*> errorTerms,
                   int start, int stop, std::vector<TsComplex*> out);
 

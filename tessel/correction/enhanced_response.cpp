@@ -38,6 +38,14 @@ EnhancedResponse::EnhancedResponse(const std::vector<int>& ports)
     rawNames_ = {SName(s, s), SName(r, s)};
 }
 
+bool EnhancedResponse::ApplyCorrection(int start, int stop, DataMatrix& output, int unused) {
+    const bool beyondIdeals = static_cast<std::size_t>(std::max(stop, 0)) > ideal_->ones.size();
+    if (start < stop && beyondIdeals) {
+        return false;
+    }
+    return NPort::ApplyCorrection(start, stop, output, unused);
+}
+
 int EnhancedResponse::ResultCount() {
     return 2;
 }

@@ -32,6 +32,10 @@ class EnhancedResponse : public NPort {
     // different port numbers.
     explicit EnhancedResponse(const std::vector<int>& ports);
 
+    // NPort's correction, refused (false, nothing written) when the range is not empty and
+    // stop exceeds the point count of the ideal reverse-direction arrays, that is the largest
+    // point count a directivity term was set with: the kernel would read past them.
+    bool ApplyCorrection(int start, int stop, DataMatrix& output, int) override;
     int ResultCount() override;  // 2
     bool GetNextErrorTermName(std::wstring& name) override;
     bool GetErrorTermNames(std::vector<std::wstring>& names) override;

@@ -15,31 +15,31 @@ namespace fm = Tessel::forward_models;
 using fm::Cd;
 using Names = std::vector<std::wstring>;
 
+// The names the enumerators yield, in turn, after a reset.
+Names Walk(EnhancedResponse& alg, bool terms) {
+    Names walked;
+    std::wstring name;
+    terms ? alg.ResetErrorTermEnumerator() : alg.ResetRawEnumerator();
+    while (terms ? alg.GetNextErrorTermName(name) : alg.GetNextRawName(name))
+        walked.push_back(name);
+    return walked;
+}
+
 TEST(EnhancedResponse, ListsAndEnumeratesOnlyTheForwardTermsAndRawNames) {
     EnhancedResponse alg({2, 1});  // receiving port 2, source port 1
-    Names terms, raws, walkedTerms, walkedRaws;
-    ASSERT_TRUE(alg.GetErrorTermNames(terms));
+    Names terms, raws, tenThree;
+    ASSERT_TRUE(alg.GetErrorTermNames(terms) && alg.GetRawNames(raws));
     EXPECT_EQ(terms, (Names{L"Directivity(1,1)", L"SourceMatch(1,1)", L"ReflectionTracking(1,1)",
                             L"CrossTalk(2,1)", L"LoadMatch(2,1)", L"TransmissionTracking(2,1)"}));
-    ASSERT_TRUE(alg.GetRawNames(raws));
     EXPECT_EQ(raws, (Names{L"S11", L"S21"}));
     EXPECT_EQ(alg.ResultCount(), 2);
     // The enumerators walk the N-port's lists in its order, skipping names not of their own.
-    std::wstring name;
-    alg.ResetErrorTermEnumerator();
-    while (alg.GetNextErrorTermName(name))
-        walkedTerms.push_back(name);
-    EXPECT_EQ(walkedTerms,
+    EXPECT_EQ(Walk(alg, true),
               (Names{L"Directivity(1,1)", L"CrossTalk(2,1)", L"SourceMatch(1,1)", L"LoadMatch(2,1)",
                      L"ReflectionTracking(1,1)", L"TransmissionTracking(2,1)"}));
-    alg.ResetRawEnumerator();
-    while (alg.GetNextRawName(name))
-        walkedRaws.push_back(name);
-    EXPECT_EQ(walkedRaws, raws);
-
-    raws.clear();
-    EnhancedResponse({10, 3}).GetRawNames(raws);
-    EXPECT_EQ(raws, (Names{L"S33", L"S10_3"}));
+    EXPECT_EQ(Walk(alg, false), raws);
+    EnhancedResponse({10, 3}).GetRawNames(tenThree);
+    EXPECT_EQ(tenThree, (Names{L"S33", L"S10_3"}));
     EXPECT_THROW(EnhancedResponse({1, 2, 3}), std::invalid_argument);
     EXPECT_THROW(EnhancedResponse({2, 2}), std::invalid_argument);
 }
@@ -66,14 +66,19 @@ TEST(EnhancedResponse, DirectivityTermPointsTheReverseDirectionAtIdealArrays) {
     ones = alg.GetErrorTerm(L"ReflectionTracking(2,2)");
     ASSERT_NE(ones, nullptr);
     EXPECT_EQ(ones[200], TsComplex(1));  // the sanitizer build checks the read
+    // A range beyond the ideal arrays is refused; the forward arrays hold 250 points here.
+    const std::vector<TsComplex> forward(250, TsComplex(0.5f));
+    for (const wchar_t* name : {L"SourceMatch(1,1)", L"ReflectionTracking(1,1)", L"CrossTalk(2,1)",
+                                L"LoadMatch(2,1)", L"TransmissionTracking(2,1)"})
+        ASSERT_TRUE(alg.SetErrorTermData(name, forward.data(), 250));
+    ASSERT_TRUE(alg.SetRawData(L"S11", forward.data()) && alg.SetRawData(L"S21", forward.data()));
+    DataMatrix out(2, {1, 2}, 250);
+    EXPECT_FALSE(alg.ApplyCorrection(0, 202, out, 0));
+    EXPECT_EQ(out.GetBuffer(0)->data[0], TsComplex());
+    EXPECT_TRUE(alg.ApplyCorrection(202, 202, out, 0));
+    EXPECT_TRUE(alg.ApplyCorrection(150, 201, out, 0));
+    EXPECT_NE(out.GetBuffer(0)->data[200], TsComplex());
 }
-
-class EnhancedResponseTest : public ::testing::Test {
-  protected:
-    const unsigned seed_ = static_cast<unsigned>(::testing::UnitTest::GetInstance()->random_seed());
-    ::testing::ScopedTrace seedTrace_{__FILE__, __LINE__, "random seed " + std::to_string(seed_)};
-    fm::Random rng_{seed_};
-};
 
 // One-path measurement of a two-port from source port S to receiving port R: the device is
 // driven at S through its error adapter and terminated at R by the load match; the reflection
@@ -83,7 +88,8 @@ class EnhancedResponseTest : public ::testing::Test {
 //   Γin = S_SS + S_SR·S_RS·EL / (1 − S_RR·EL),   T = S_RS / (1 − S_RR·EL).
 // Perfect terms return the raw data exactly. The algorithm is set up through a handle that is
 // destroyed before its copy corrects: the copy keeps the shared state and the ideal arrays.
-TEST_F(EnhancedResponseTest, CorrectsTheSourceSideOfAOnePathMeasurement) {
+TEST(EnhancedResponse, CorrectsTheSourceSideOfAOnePathMeasurement) {
+    fm::Random rng(::testing::UnitTest::GetInstance()->random_seed());
     const int points = 101;
     enum Terms { kPerfect, kMatchedLoad, kGeneral };
     for (const Terms mode : {kPerfect, kMatchedLoad, kGeneral})
@@ -92,23 +98,19 @@ TEST_F(EnhancedResponseTest, CorrectsTheSourceSideOfAOnePathMeasurement) {
             std::vector<std::vector<TsComplex>> arrays(8, std::vector<TsComplex>(points));
             std::vector<Cd> gammaIn(points), trans(points);
             for (int i = 0; i < points; ++i) {
-                fm::NPortTerms t = mode == kPerfect ? fm::NPortTerms(2) : rng_.Terms(2, true);
+                fm::NPortTerms t = mode == kPerfect ? fm::NPortTerms(2) : rng.Terms(2, true);
                 if (mode == kMatchedLoad)
                     t.match[r * 2 + s] = 0.0;
-                const std::vector<Cd> dev = rng_.Device(2), m = t.Measure(dev);
-                const Cd el = t.match[r * 2 + s], loop = 1.0 - dev[r * 3] * el;
-                const Cd values[8] = {t.leakage[s * 3],
-                                      t.match[s * 3],
-                                      t.tracking[s * 3],
-                                      t.leakage[r * 2 + s],
-                                      el,
-                                      t.tracking[r * 2 + s],
-                                      m[s * 3],
-                                      m[r * 2 + s]};
+                const std::vector<Cd> dev = rng.Device(2), m = t.Measure(dev);
+                const int ss = s * 3, rs = r * 2 + s;
+                const Cd el = t.match[rs], loop = 1.0 - dev[r * 3] * el;
+                const Cd values[8] = {t.leakage[ss], t.match[ss], t.tracking[ss],
+                                      t.leakage[rs], el,          t.tracking[rs],
+                                      m[ss],         m[rs]};
                 for (int k = 0; k < 8; ++k)
                     arrays[k][i] = fm::ToTs(values[k]);
-                gammaIn[i] = dev[s * 3] + dev[s * 2 + r] * dev[r * 2 + s] * el / loop;
-                trans[i] = dev[r * 2 + s] / loop;
+                gammaIn[i] = dev[ss] + dev[s * 2 + r] * dev[rs] * el / loop;
+                trans[i] = dev[rs] / loop;
             }
             auto* original = new EnhancedResponse(ports);
             EnhancedResponse alg = *original;

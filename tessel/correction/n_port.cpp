@@ -114,14 +114,15 @@ class NPortImpl {
 };
 
 bool NPortImpl::Apply(int start, int stop, DataMatrix& output) {
+    if (n_ == 1) {
+        return ApplyOnePort(start, stop, output);
+    }
     if (start < 0) {
         return false;
     }
     switch (n_) {
         case 0:
             return false;
-        case 1:
-            return ApplyOnePort(start, stop, output);
         case 2:
             return ApplyTwoPort(start, stop, output);
         default:
@@ -144,15 +145,15 @@ bool NPortImpl::CollectOutputs(DataMatrix& output, int start, int stop) {
     return true;
 }
 
-// The kernel reports a missing input itself and writes nothing then; the one-port path
-// returns true whatever it reports.
+// The one-port path always sets the valid index and returns true, whatever the kernel
+// reports. The kernel reports a missing input itself and writes nothing then; a range it could
+// not write safely (negative start, no output buffer or data, own storage shorter than stop)
+// is skipped the same way.
 bool NPortImpl::ApplyOnePort(int start, int stop, DataMatrix& output) {
-    if (!CollectOutputs(output, start, stop)) {
-        return false;
-    }
-    if (start < stop) {
+    TsComplex* out = internal::WritableSamples(output(0, 0), stop);
+    if (start >= 0 && start < stop && out != nullptr) {
         Correct1Port(raw_[0].data, register_.Directivity(0, 0), register_.SourceMatch(0, 0),
-                     register_.ReflectionTracking(0, 0), start, stop, out_[0]);
+                     register_.ReflectionTracking(0, 0), start, stop, out);
     }
     output.SetValidIndex(stop);
     return true;

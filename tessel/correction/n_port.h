@@ -54,11 +54,15 @@ class NPort : public ICorrectionAlgorithm {
 
     // Corrects [start, stop) into the output buffers (r, c) and sets the output's valid index
     // to stop; for N > 2 it also copies each raw buffer's auxiliary name to its output buffer
-    // (the one- and two-port paths leave output names alone). False,
-    // writing nothing, when output holds fewer than N·N buffers (4 for N = 2), a needed raw,
-    // error-term or output array is missing (crosstalk may be missing: it counts as zero),
-    // an output buffer holds fewer than stop points, start is negative, or the debug size
-    // check fails. The last argument is not used.
+    // (the one- and two-port paths leave output names alone). Results are written through each
+    // output buffer's data pointer: the container's own samples, or an array of the host's
+    // that the buffer points at (the host's array must hold stop samples).
+    // N = 1 always returns true and sets the valid index; it writes nothing when an input or
+    // the output buffer is missing, start is negative, or the container's own samples are
+    // fewer than stop. N >= 2 returns false, writing nothing, when output holds fewer than
+    // N·N buffers, a needed raw, error-term or output array is missing (crosstalk may be
+    // missing: it counts as zero), a container's own output samples are fewer than stop,
+    // start is negative, or the debug size check fails. The last argument is not used.
     bool ApplyCorrection(int start, int stop, DataMatrix& output, int) override;
     int ResultCount() override;  // N·N
     void ResetErrorTermEnumerator() override;

@@ -33,9 +33,11 @@ class Response : public ICorrectionAlgorithm {
     Response& operator=(const Response& other);
     ~Response() override;
 
-    // Corrects [start, stop) into the buffer at row 0, column 0 of output. False, writing
-    // nothing, when the raw data or the tracking term is not set, start is negative, output
-    // has no buffer, or the output buffer is shorter than stop.
+    // Corrects [start, stop) into the buffer at row 0, column 0 of output, through its data
+    // pointer: the container's own samples or an array of the host's that the buffer points
+    // at (which must hold stop samples). False, writing nothing, when the raw data or the
+    // tracking term is not set, start is negative, output has no buffer or the buffer no
+    // data, or the buffer's own samples are fewer than stop.
     bool ApplyCorrection(int start, int stop, DataMatrix& output, int) override;
     int ResultCount() override;  // 1
     void ResetErrorTermEnumerator() override;

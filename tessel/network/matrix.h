@@ -9,11 +9,19 @@
 // Intermediates are formed in the element type's wide type (element_traits) and rounded once
 // on store. Size mismatches in sums and products are the caller's error, but they never read
 // or write outside either matrix: elements outside an operand count as zero.
+//
+// A shape whose element count rows·cols does not fit in std::size_t throws std::length_error,
+// as a standard container does for a size beyond its max_size, so that no matrix exists whose
+// element count wrapped around (it would hold too few elements for its shape). A count that
+// fits but cannot be allocated throws what std::vector throws (std::length_error or
+// std::bad_alloc).
 #pragma once
 
 #include <algorithm>
 #include <cstddef>
 #include <initializer_list>
+#include <limits>
+#include <stdexcept>
 #include <utility>
 #include <vector>
 
@@ -33,8 +41,9 @@ class matrix {
 
     // An empty 0 × 0 matrix.
     matrix() = default;
-    // A rows × cols matrix of zeros.
-    matrix(std::size_t rows, std::size_t cols) : rows_(rows), cols_(cols), data_(rows * cols) {}
+    // A rows × cols matrix of zeros; std::length_error when rows·cols overflows.
+    matrix(std::size_t rows, std::size_t cols)
+        : rows_(rows), cols_(cols), data_(checked_count(rows, cols)) {}
     // A rows × cols matrix filled row by row from values; missing values are zero and values
     // beyond rows·cols are ignored.
     matrix(std::size_t rows, std::size_t cols, std::initializer_list<T> values)
@@ -67,11 +76,12 @@ class matrix {
     const T* data() const { return data_.data(); }
 
     // Changes the shape to rows × cols and sets every element to zero. Allocates only when
-    // the matrix grows beyond its capacity.
+    // the matrix grows beyond its capacity. std::length_error when rows·cols overflows; the
+    // matrix is unchanged when it throws.
     void assign_zero(std::size_t rows, std::size_t cols) {
+        data_.assign(checked_count(rows, cols), T());
         rows_ = rows;
         cols_ = cols;
-        data_.assign(rows * cols, T());
     }
 
     matrix& operator+=(const matrix& o) {
@@ -123,6 +133,13 @@ class matrix {
     friend bool operator!=(const matrix& a, const matrix& b) { return !(a == b); }
 
   private:
+    static std::size_t checked_count(std::size_t rows, std::size_t cols) {
+        if (cols != 0 && rows > std::numeric_limits<std::size_t>::max() / cols) {
+            throw std::length_error("techsoft::matrix: rows * cols overflows");
+        }
+        return rows * cols;
+    }
+
     template <class Op>
     matrix& combine(const matrix& o, Op op) {
         const std::size_t rows = std::min(rows_, o.rows_), cols = std::min(cols_, o.cols_);

@@ -60,6 +60,12 @@ ComplexMatrix tparm_swapP(const ComplexMatrix& m);
 ComplexMatrixVector tparm_swapP(const ComplexMatrixVector& ms);
 
 // The T-matrix of an S-matrix; 1/S21 is the guarded reciprocal.
+// S21 = 0 (a two-port without transmission has no T-matrix) follows the two stated formulas
+// literally rather than promising a very large T11: the guarded reciprocal of 0 has a zero
+// numerator, so T11 is exactly 0 (finite, as tparm_swapP's zero for a singular matrix), and
+// T12 = −S22/S21 and T21 = S11/S21 are plain quotients by zero, which TsComplex division makes
+// NaN in both parts whatever the numerator; T22 = S12 − T21·S22 is NaN with them. T2S of this
+// T-matrix gives S21 = 0 back (the guarded reciprocal of T11 = 0) and NaN elsewhere.
 ComplexMatrix S2T(const TsComplex& s11, const TsComplex& s12, const TsComplex& s21,
                   const TsComplex& s22);
 ComplexMatrix S2T(const ComplexMatrix& s);

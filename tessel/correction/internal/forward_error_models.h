@@ -15,11 +15,14 @@
 // Test-only header: not installed.
 #pragma once
 
+#include <algorithm>
 #include <complex>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "tessel/core/types.h"
+#include "tessel/correction/correction_algorithm.h"
 
 namespace Tessel::forward_models {
 
@@ -119,6 +122,75 @@ class Random {
 
   private:
     std::mt19937 gen_;
+};
+
+// "S%d%d", or "S%d_%d" when a port number is 10 or more.
+inline std::wstring SName(int p, int q) {
+    return L"S" + std::to_wstring(p) + (p >= 10 || q >= 10 ? L"_" : L"") + std::to_wstring(q);
+}
+
+// The arrays of an N-port calibration and measurement over `points` points, made through the
+// forward model, and their loading into an algorithm by the register's term names.
+struct Sweep {
+    int n, points;
+    std::vector<int> ports;                                       // ascending
+    std::vector<std::vector<TsComplex>> leak, track, match, raw;  // [r·N + c][point]
+    std::vector<std::vector<Cd>> truth;                           // [point][r·N + c]
+
+    Sweep(const std::vector<int>& sorted, int pointCount)
+        : n(int(sorted.size())), points(pointCount), ports(sorted), truth(pointCount) {
+        for (auto* v : {&leak, &track, &match, &raw})
+            v->assign(n * n, std::vector<TsComplex>(points));
+    }
+    // Stores one point's terms and the device's measurement through `measuredThrough`.
+    void SetPoint(int i, const NPortTerms& terms, const NPortTerms& measuredThrough,
+                  const std::vector<Cd>& device) {
+        const std::vector<Cd> m = measuredThrough.Measure(device);
+        for (int k = 0; k < n * n; ++k) {
+            leak[k][i] = ToTs(terms.leakage[k]);
+            track[k][i] = ToTs(terms.tracking[k]);
+            match[k][i] = ToTs(terms.match[k]);
+            raw[k][i] = ToTs(m[k]);
+        }
+        truth[i] = device;
+    }
+    Sweep& FillRandom(Random& rng, bool crosstalk) {
+        for (int i = 0; i < points; ++i) {
+            const NPortTerms t = rng.Terms(n, crosstalk);
+            SetPoint(i, t, t, rng.Device(n));
+        }
+        return *this;
+    }
+    // Loads terms and raw data by their full names, crosstalk only when asked for; false when
+    // the algorithm refuses one.
+    bool Load(ICorrectionAlgorithm& alg, bool withCrosstalk = true) const {
+        static const wchar_t* const kWord[3][2] = {{L"CrossTalk", L"Directivity"},
+                                                   {L"TransmissionTracking", L"ReflectionTracking"},
+                                                   {L"LoadMatch", L"SourceMatch"}};
+        bool ok = true;
+        for (int k = 0; k < n * n; ++k) {
+            const int r = k / n, c = k % n;
+            const std::wstring pq =
+                L"(" + std::to_wstring(ports[r]) + L"," + std::to_wstring(ports[c]) + L")";
+            const std::vector<TsComplex>* arrays[3] = {&leak[k], &track[k], &match[k]};
+            for (int m = (r == c || withCrosstalk) ? 0 : 1; m < 3; ++m)
+                ok = alg.SetErrorTermData((kWord[m][r == c] + pq).c_str(), arrays[m]->data(),
+                                          points) &&
+                     ok;
+            ok = alg.SetRawData(SName(ports[r], ports[c]).c_str(), raw[k].data()) && ok;
+        }
+        return ok;
+    }
+    // Largest |corrected − truth| / max(|truth|, 0.1) over [start, stop).
+    double WorstError(const DataMatrix& out, int start, int stop) const {
+        double worst = 0.0;
+        for (int k = 0; k < n * n; ++k)
+            for (int i = start; i < stop; ++i) {
+                const Cd t = truth[i][k], got = ToCd(out(k / n, k % n)->data[i]);
+                worst = std::max(worst, std::abs(got - t) / std::max(std::abs(t), 0.1));
+            }
+        return worst;
+    }
 };
 
 }  // namespace Tessel::forward_models
