@@ -18,7 +18,7 @@ mkdir -p "$out"
 
 # One entry per target: fuzz/<target>_fuzzer.cpp is built with the library sources listed in
 # sources_<target> (paths relative to the repository root) and seeded from fuzz/corpus/<target>.
-targets=(datavector_record)
+targets=(datavector_record limittest_record)
 sources_datavector_record=(
     platform/measutil/quor_exception.cpp
     platform/measutil/ts_complex.cpp
@@ -28,6 +28,14 @@ sources_datavector_record=(
     tessel/datavector/data_vector_base.cpp
     tessel/datavector/data_vector_rep.cpp
     tessel/datavector/internal/utf16.cpp
+)
+sources_limittest_record=(
+    platform/measutil/input_array.cpp
+    platform/measutil/internal/segment_runs.cpp
+    platform/measutil/segment.cpp
+    tessel/limittest/limit_test.cpp
+    tessel/limittest/internal/limit_cache.cpp
+    tessel/limittest/internal/limit_record.cpp
 )
 
 cxx=(clang++ -std=c++17 -g -O1 -I"$root" -Wall -Wextra -Werror)

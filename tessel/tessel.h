@@ -55,3 +55,4 @@
 #include "tessel/timedomain/gating.h"
 #include "tessel/timedomain/phase_change.h"
 #include "tessel/timedomain/time_domain.h"
+#include "tessel/limittest/limit_test.h"
