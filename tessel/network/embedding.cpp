@@ -9,20 +9,72 @@ namespace {
 using Cd = std::complex<double>;
 using WideMatrix = techsoft::matrix<Cd>;
 
-Cd Wide(const TsComplex& z) {
-    return {z.re, z.im};
+// Small row-major blocks of at most 2 × 2 elements in double; the per-point algebra works on
+// these and on two reused 2 × 2 matrices, so embedding allocates nothing per point.
+struct Block {
+    int rows = 0, cols = 0;
+    Cd v[4];
+    Cd& operator()(int r, int c) { return v[r * cols + c]; }
+    Cd operator()(int r, int c) const { return v[r * cols + c]; }
+};
+
+Block Product(const Block& a, const Block& b) {
+    Block out;
+    out.rows = a.rows;
+    out.cols = b.cols;
+    for (int r = 0; r < a.rows; ++r) {
+        for (int c = 0; c < b.cols; ++c) {
+            Cd sum = 0.0;
+            for (int k = 0; k < a.cols; ++k) {
+                sum += a(r, k) * b(k, c);
+            }
+            out(r, c) = sum;
+        }
+    }
+    return out;
 }
 
-// The block of m at (row, col) of nrows × ncols, in double.
-WideMatrix Block(const ComplexMatrix& m, std::size_t row, std::size_t col, std::size_t nrows,
-                 std::size_t ncols) {
-    WideMatrix b(nrows, ncols);
-    for (std::size_t r = 0; r < nrows; ++r) {
-        for (std::size_t c = 0; c < ncols; ++c) {
-            b(r, c) = Wide(m(row + r, col + c));
+Block Sum(Block a, const Block& b) {
+    for (int k = 0; k < a.rows * a.cols; ++k) {
+        a.v[k] += b.v[k];
+    }
+    return a;
+}
+
+Cd Widen(const TsComplex& z) {
+    return {z.re, z.im};
+}
+Cd Widen(const Cd& z) {
+    return z;
+}
+
+// The block of m at (row, col) of nrows × ncols; m is rows × cols elements, row-major.
+template <class Element>
+Block Cut(const Element* m, int cols, int row, int col, int nrows, int ncols) {
+    Block b;
+    b.rows = nrows;
+    b.cols = ncols;
+    for (int r = 0; r < nrows; ++r) {
+        for (int c = 0; c < ncols; ++c) {
+            b(r, c) = Widen(m[(row + r) * cols + col + c]);
         }
     }
     return b;
+}
+
+// Replaces w by the Gauss-Jordan inverse of (I − a·b) (2 × 2); false when it is singular.
+bool InvertIdentityMinus(const Block& a, const Block& b, WideMatrix& w) {
+    const Block p = Product(a, b);
+    for (int r = 0; r < 2; ++r) {
+        for (int c = 0; c < 2; ++c) {
+            w(r, c) = (r == c ? 1.0 : 0.0) - p(r, c);
+        }
+    }
+    return w.inv();
+}
+
+Block FromMatrix(const WideMatrix& w) {
+    return Cut(w.data(), 2, 0, 0, 2, 2);
 }
 
 }  // namespace
@@ -48,54 +100,41 @@ long EmbedNetwork(int first, int last, const std::vector<int>& ports, DataMatrix
             }
         }
     }
-    const std::size_t nb = n - 2;  // ports of group B
-    const WideMatrix eye = WideMatrix::identity(2);
+    const int size = static_cast<int>(n), nb = size - 2;  // ports of group B
+    WideMatrix left(2, 2), right(2, 2);
+    Cd point[16];
     long status = kOk;
-    WideMatrix sm(n, n);
     for (int k = first; k < last; ++k) {
         for (std::size_t e = 0; e < n * n; ++e) {
-            sm(e / n, e % n) = Wide(s[e][k]);
+            point[e] = Widen(s[e][k]);
         }
-        const ComplexMatrix& net = networks[k];
-        const WideMatrix e11 = Block(net, 0, 0, 2, 2), e12 = Block(net, 0, 2, 2, 2),
-                         e21 = Block(net, 2, 0, 2, 2), e22 = Block(net, 2, 2, 2, 2);
-        const WideMatrix saa = sm.submatrix(0, 0, 2, 2);
-        WideMatrix left = eye - e22 * saa;   // (I − E22·S_AA)
-        WideMatrix right = eye - saa * e22;  // (I − S_AA·E22)
-        if (!left.inv() || !right.inv()) {
+        const TsComplex* net = networks[k].data();
+        const Block e11 = Cut(net, 4, 0, 0, 2, 2), e12 = Cut(net, 4, 0, 2, 2, 2),
+                    e21 = Cut(net, 4, 2, 0, 2, 2), e22 = Cut(net, 4, 2, 2, 2, 2);
+        const Block saa = Cut(point, size, 0, 0, 2, 2);
+        // left = (I − E22·S_AA)⁻¹, right = (I − S_AA·E22)⁻¹.
+        if (!InvertIdentityMinus(e22, saa, left) || !InvertIdentityMinus(saa, e22, right)) {
             for (std::size_t e = 0; e < n * n; ++e) {
                 s[e][k] = TsComplex::m_minus200dB;
             }
             status = kFail;
             continue;
         }
-        const WideMatrix aa = e11 + e12 * saa * left * e21;
-        WideMatrix out(n, n);
-        for (std::size_t r = 0; r < 2; ++r) {
-            for (std::size_t c = 0; c < 2; ++c) {
-                out(r, c) = aa(r, c);
-            }
-        }
+        const Block l = FromMatrix(left);
+        const Block aa = Sum(e11, Product(Product(Product(e12, saa), l), e21));
+        Block ab, ba, bb;
         if (nb > 0) {
-            const WideMatrix sab = sm.submatrix(0, 2, 2, nb), sba = sm.submatrix(2, 0, nb, 2),
-                             sbb = sm.submatrix(2, 2, nb, nb);
-            const WideMatrix ab = e12 * right * sab;
-            const WideMatrix ba = sba * left * e21;
-            const WideMatrix bb = sbb + sba * left * e22 * sab;
-            for (std::size_t r = 0; r < 2; ++r) {
-                for (std::size_t c = 0; c < nb; ++c) {
-                    out(r, 2 + c) = ab(r, c);
-                    out(2 + c, r) = ba(c, r);
-                }
-            }
-            for (std::size_t r = 0; r < nb; ++r) {
-                for (std::size_t c = 0; c < nb; ++c) {
-                    out(2 + r, 2 + c) = bb(r, c);
-                }
-            }
+            const Block sab = Cut(point, size, 0, 2, 2, nb), sba = Cut(point, size, 2, 0, nb, 2),
+                        sbb = Cut(point, size, 2, 2, nb, nb);
+            const Block u = Product(sba, l);
+            ab = Product(Product(e12, FromMatrix(right)), sab);
+            ba = Product(u, e21);
+            bb = Sum(sbb, Product(Product(u, e22), sab));
         }
-        for (std::size_t e = 0; e < n * n; ++e) {
-            const Cd v = out(e / n, e % n);
+        for (int e = 0; e < size * size; ++e) {
+            const int r = e / size, c = e % size;
+            const Cd v = r < 2 ? (c < 2 ? aa(r, c) : ab(r, c - 2))
+                               : (c < 2 ? ba(r - 2, c) : bb(r - 2, c - 2));
             s[e][k] = TsComplex(static_cast<float>(v.real()), static_cast<float>(v.imag()));
         }
     }

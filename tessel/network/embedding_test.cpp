@@ -11,105 +11,69 @@ namespace Tessel {
 namespace {
 
 using Cd = std::complex<double>;
-using M = std::vector<std::vector<Cd>>;  // test-side matrices in double
+using M = techsoft::matrix<Cd>;  // test-side matrices in double
 
 std::mt19937 gen(3);
-Cd Rand(double lo, double hi) {
-    return std::polar(std::uniform_real_distribution<double>(lo, hi)(gen),
-                      std::uniform_real_distribution<double>(-M_PI, M_PI)(gen));
-}
 M Random(size_t r, size_t c) {
-    M m(r, std::vector<Cd>(c));
-    for (auto& row : m)
-        for (Cd& x : row)
-            x = Rand(0.2, 0.7);
+    M m(r, c);
+    for (size_t k = 0; k < m.size(); ++k)
+        m.data()[k] = std::polar(std::uniform_real_distribution<double>(0.2, 0.7)(gen),
+                                 std::uniform_real_distribution<double>(-M_PI, M_PI)(gen));
     return m;
-}
-M Mul(const M& a, const M& b) {
-    M m(a.size(), std::vector<Cd>(b[0].size()));
-    for (size_t i = 0; i < a.size(); ++i)
-        for (size_t j = 0; j < b[0].size(); ++j)
-            for (size_t k = 0; k < b.size(); ++k)
-                m[i][j] += a[i][k] * b[k][j];
-    return m;
-}
-M Add(M a, const M& b, double sign = 1) {
-    for (size_t i = 0; i < a.size(); ++i)
-        for (size_t j = 0; j < a[0].size(); ++j)
-            a[i][j] += sign * b[i][j];
-    return a;
 }
 M Inv2(const M& a) {
-    const Cd d = a[0][0] * a[1][1] - a[0][1] * a[1][0];
-    return {{a[1][1] / d, -a[0][1] / d}, {-a[1][0] / d, a[0][0] / d}};
+    const Cd d = a(0, 0) * a(1, 1) - a(0, 1) * a(1, 0);
+    return M(2, 2, {a(1, 1) / d, -a(0, 1) / d, -a(1, 0) / d, a(0, 0) / d});
 }
-M Block(const M& a, size_t r, size_t c, size_t nr, size_t nc) {
-    M b(nr, std::vector<Cd>(nc));
-    for (size_t i = 0; i < nr; ++i)
-        for (size_t j = 0; j < nc; ++j)
-            b[i][j] = a[r + i][c + j];
-    return b;
-}
-const M kI = {{1, 0}, {0, 1}};
 // Two-port T-matrix and back, [[1/S21, −S22/S21], [S11/S21, S12 − S11·S22/S21]].
 M S2Td(const M& s) {
-    return {{1.0 / s[1][0], -s[1][1] / s[1][0]},
-            {s[0][0] / s[1][0], s[0][1] - s[0][0] * s[1][1] / s[1][0]}};
+    const Cd d = s(1, 0);
+    return M(2, 2, {1.0 / d, -s(1, 1) / d, s(0, 0) / d, s(0, 1) - s(0, 0) * s(1, 1) / d});
 }
 M T2Sd(const M& t) {
-    return {{t[1][0] / t[0][0], t[1][1] - t[0][1] * t[1][0] / t[0][0]},
-            {1.0 / t[0][0], -t[0][1] / t[0][0]}};
-}
-ComplexMatrix ToTs(const M& m) {
-    ComplexMatrix t(m.size(), m[0].size());
-    for (size_t i = 0; i < m.size(); ++i)
-        for (size_t j = 0; j < m[0].size(); ++j)
-            t(i, j) = TsComplex(float(m[i][j].real()), float(m[i][j].imag()));
-    return t;
-}
-M ToCd(const ComplexMatrix& t) {
-    M m(t.rows(), std::vector<Cd>(t.cols()));
-    for (size_t i = 0; i < t.rows(); ++i)
-        for (size_t j = 0; j < t.cols(); ++j)
-            m[i][j] = {t(i, j).re, t(i, j).im};
-    return m;
+    const Cd d = t(0, 0);
+    return M(2, 2, {t(1, 0) / d, t(1, 1) - t(0, 1) * t(1, 0) / d, 1.0 / d, -t(0, 1) / d});
 }
 Cd C(const TsComplex& z) {
     return {z.re, z.im};
 }
-double Dist(const M& a, const M& b) {
+ComplexMatrix ToTs(const M& m) {
+    ComplexMatrix t(m.rows(), m.cols());
+    for (size_t k = 0; k < m.size(); ++k)
+        t.data()[k] = TsComplex(float(m.data()[k].real()), float(m.data()[k].imag()));
+    return t;
+}
+double Dist(const ComplexMatrix& a, const M& b) {
     double d = 0;
-    for (size_t i = 0; i < a.size(); ++i)
-        for (size_t j = 0; j < a[0].size(); ++j)
-            d = std::max(d, std::abs(a[i][j] - b[i][j]));
+    for (size_t k = 0; k < a.size(); ++k)
+        d = std::max(d, std::abs(C(a.data()[k]) - b.data()[k]));
     return d;
 }
 // A port matrix over `ports` holding s at point 0 (and zeros at point 1).
 DataMatrix Data(const std::vector<int>& ports, const M& s) {
     DataMatrix d(int(ports.size()), ports, 2);
-    for (size_t i = 0; i < ports.size(); ++i)
-        for (size_t j = 0; j < ports.size(); ++j)
-            d.SetDataByPhysicalPort(ports[i], ports[j], {ToTs({{s[i][j]}})(0, 0)}, 0, 1);
+    for (size_t k = 0; k < s.size(); ++k)
+        d.SetDataByPhysicalPort(ports[k / ports.size()], ports[k % ports.size()],
+                                {ToTs(M(1, 1, {s.data()[k]}))(0, 0)}, 0, 1);
     return d;
 }
-M Read(const DataMatrix& d, const std::vector<int>& ports, int point = 0) {
-    M m(ports.size(), std::vector<Cd>(ports.size()));
+ComplexMatrix Read(const DataMatrix& d, const std::vector<int>& ports, int point = 0) {
+    ComplexMatrix m(ports.size(), ports.size());
     std::vector<TsComplex> v;
-    for (size_t i = 0; i < ports.size(); ++i)
-        for (size_t j = 0; j < ports.size(); ++j)
-            d.GetDataByPhysicalPort(ports[i], ports[j], v, 0, 2),
-                m[i][j] = {v[point].re, v[point].im};
+    for (size_t k = 0; k < m.size(); ++k)
+        d.GetDataByPhysicalPort(ports[k / ports.size()], ports[k % ports.size()], v, 0, 2),
+            m.data()[k] = v[point];
     return m;
 }
 
 TEST(EmbeddingTest, TwoPortCascadeMatchesTMatrixProducts) {
     const M x = Random(2, 2), y = Random(2, 2), dut = Random(2, 2);
-    M e(4, std::vector<Cd>(4));  // X between ports 1 and 3, Y between ports 2 and 4
+    M e(4, 4);  // X between ports 1 and 3, Y between ports 2 and 4
     for (int a = 0; a < 2; ++a)
         for (int b = 0; b < 2; ++b)
-            e[2 * a][2 * b] = x[a][b], e[2 * a + 1][2 * b + 1] = y[a][b];
-    const M ySwapped = {{y[1][1], y[1][0]}, {y[0][1], y[0][0]}};
-    const M want = T2Sd(Mul(Mul(S2Td(x), S2Td(dut)), S2Td(ySwapped)));
+            e(2 * a, 2 * b) = x(a, b), e(2 * a + 1, 2 * b + 1) = y(a, b);
+    const M ySwapped(2, 2, {y(1, 1), y(1, 0), y(0, 1), y(0, 0)});
+    const M want = T2Sd(S2Td(x) * S2Td(dut) * S2Td(ySwapped));
     DataMatrix d = Data({1, 2}, dut);
     ASSERT_EQ(EmbedNetwork(0, 1, {1, 2}, d, {ToTs(e)}), 0);
     EXPECT_LT(Dist(Read(d, {1, 2}), want), 1e-5);
@@ -117,30 +81,30 @@ TEST(EmbeddingTest, TwoPortCascadeMatchesTMatrixProducts) {
     ASSERT_EQ(CalculateAntiNetwork({ToTs(e), ToTs(e)}, anti), 0);
     ASSERT_EQ(EmbedNetwork(0, 1, {1, 2}, d, anti), 0);  // de-embedding
     EXPECT_LT(Dist(Read(d, {1, 2}), dut), 1e-4);
-    EXPECT_LT(Dist(ToCd(antinet(ToTs(x))), T2Sd(Inv2(S2Td(x)))), 1e-5);
-    EXPECT_EQ(antinet(ToTs({{0, 1}, {1, 0}})), ToTs({{0, 1}, {1, 0}}));
+    EXPECT_LT(Dist(antinet(ToTs(x)), T2Sd(Inv2(S2Td(x)))), 1e-5);
+    const ComplexMatrix through(2, 2, {0, 1, 1, 0});
+    EXPECT_EQ(antinet(through), through);
 }
 
 TEST(EmbeddingTest, ThreeAndFourPortsFollowTheBlockFormula) {
     for (size_t n : {3u, 4u}) {
         const M e = Random(4, 4), s = Random(n, n);
-        const M e11 = Block(e, 0, 0, 2, 2), e12 = Block(e, 0, 2, 2, 2), e21 = Block(e, 2, 0, 2, 2),
-                e22 = Block(e, 2, 2, 2, 2), saa = Block(s, 0, 0, 2, 2),
-                sab = Block(s, 0, 2, 2, n - 2), sba = Block(s, 2, 0, n - 2, 2),
-                sbb = Block(s, 2, 2, n - 2, n - 2);
-        const M l = Inv2(Add(kI, Mul(e22, saa), -1)), r = Inv2(Add(kI, Mul(saa, e22), -1));
-        const M aa = Add(e11, Mul(Mul(Mul(e12, saa), l), e21)), ab = Mul(Mul(e12, r), sab),
-                ba = Mul(Mul(sba, l), e21), bb = Add(sbb, Mul(Mul(Mul(sba, l), e22), sab));
+        const size_t b = n - 2;
+        const M e11 = e.submatrix(0, 0, 2, 2), e12 = e.submatrix(0, 2, 2, 2),
+                e21 = e.submatrix(2, 0, 2, 2), e22 = e.submatrix(2, 2, 2, 2),
+                saa = s.submatrix(0, 0, 2, 2), sab = s.submatrix(0, 2, 2, b),
+                sba = s.submatrix(2, 0, b, 2), sbb = s.submatrix(2, 2, b, b), i = M::identity(2);
+        const M l = Inv2(i - e22 * saa), r = Inv2(i - saa * e22);
+        const M aa = e11 + e12 * saa * l * e21, ab = e12 * r * sab, ba = sba * l * e21,
+                bb = sbb + sba * l * e22 * sab;
         const std::vector<int> ports =
             n == 3 ? std::vector<int>{2, 5, 1} : std::vector<int>{4, 1, 3, 2};
         DataMatrix d = Data(ports, s);
         ASSERT_EQ(EmbedNetwork(0, 1, ports, d, {ToTs(e)}), 0);
-        const M got = Read(d, ports);
-        EXPECT_LT(Dist(Block(got, 0, 0, 2, 2), aa) + Dist(Block(got, 0, 2, 2, n - 2), ab) +
-                      Dist(Block(got, 2, 0, n - 2, 2), ba) +
-                      Dist(Block(got, 2, 2, n - 2, n - 2), bb),
-                  1e-5)
-            << n;
+        const ComplexMatrix got = Read(d, ports);
+        EXPECT_LT(Dist(got.submatrix(0, 0, 2, 2), aa) + Dist(got.submatrix(0, 2, 2, b), ab) +
+                      Dist(got.submatrix(2, 0, b, 2), ba) + Dist(got.submatrix(2, 2, b, b), bb),
+                  1e-5);
         ComplexMatrixVector anti;  // embedding the anti-network restores the data
         ASSERT_EQ(CalculateAntiNetwork({ToTs(e)}, anti), 0);
         ASSERT_EQ(EmbedNetwork(0, 1, ports, d, anti), 0);
@@ -148,8 +112,8 @@ TEST(EmbeddingTest, ThreeAndFourPortsFollowTheBlockFormula) {
     }
     const M s = Random(4, 4);
     DataMatrix d = Data({1, 2, 3, 4}, s);
-    M through(4, std::vector<Cd>(4));
-    through[0][2] = through[1][3] = through[2][0] = through[3][1] = 1;
+    M through(4, 4);
+    through(0, 2) = through(1, 3) = through(2, 0) = through(3, 1) = 1;
     ASSERT_EQ(EmbedNetwork(0, 2, {1, 2, 3, 4}, d, {ToTs(through), ToTs(through)}), 0);
     EXPECT_EQ(Read(d, {1, 2, 3, 4}), Read(Data({1, 2, 3, 4}, s), {1, 2, 3, 4}));
 }
@@ -170,7 +134,7 @@ TEST(EmbeddingTest, BadInputAndSingularPoints) {
     ComplexMatrix e = nets[0];
     e(2, 2) = e(3, 3) = 1, e(2, 3) = e(3, 2) = 0;
     EXPECT_EQ(EmbedNetwork(0, 2, {1, 2}, d, {e, e}), kFail);
-    EXPECT_EQ(Read(d, {1, 2}, 1)[1][0], Cd(TsComplex::m_minus200dB.re));
+    EXPECT_EQ(Read(d, {1, 2}, 1)(1, 0).re, TsComplex::m_minus200dB.re);
     DataMatrix alone = before;  // point 0 is embedded as on its own
     ASSERT_EQ(EmbedNetwork(0, 1, {1, 2}, alone, {e}), 0);
     EXPECT_EQ(Read(d, {1, 2}), Read(alone, {1, 2}));
@@ -191,7 +155,7 @@ TEST(EmbeddingTest, ReflectionsThroughAddedTwoPorts) {
     const ComplexMatrixVector t = {ToTs(S2Td(x))};
     const std::vector<TsComplex> g = {TsComplex(0.3f, -0.2f)};
     const Cd gd(0.3f, -0.2f), fwd = C(gamma1Fwd(t, g)[0]);
-    EXPECT_LT(std::abs(fwd - (x[0][0] + x[0][1] * x[1][0] * gd / (1.0 - x[1][1] * gd))), 1e-6);
+    EXPECT_LT(std::abs(fwd - (x(0, 0) + x(0, 1) * x(1, 0) * gd / (1.0 - x(1, 1) * gd))), 1e-6);
     EXPECT_LT(std::abs(C(gamma2Fwd(t, gamma1Fwd(t, g))[0]) - gd), 1e-6);
     EXPECT_LT(std::abs(C(gamma2Rev(t, gamma1Rev(t, g))[0]) - gd), 1e-6);
     // The transformed one-port terms measure every load as the original terms through x.
@@ -201,7 +165,7 @@ TEST(EmbeddingTest, ReflectionsThroughAddedTwoPorts) {
     const Cd esN = C(*sourceMatchError(&es, m, 1));
     const Cd erN = C(*reflectionTrackingError(&er, &es, m, 1));
     for (Cd load : {Cd(0.5, 0.1), Cd(-0.7, 0.2), Cd(0, -0.9)}) {
-        const Cd seen = x[0][0] + x[0][1] * x[1][0] * load / (1.0 - x[1][1] * load);
+        const Cd seen = x(0, 0) + x(0, 1) * x(1, 0) * load / (1.0 - x(1, 1) * load);
         const Cd meas =
             Cd(ed.re, ed.im) + Cd(er.re, er.im) * seen / (1.0 - Cd(es.re, es.im) * seen);
         EXPECT_LT(std::abs(edN + erN * load / (1.0 - esN * load) - meas), 1e-5);
