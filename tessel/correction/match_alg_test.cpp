@@ -107,27 +107,21 @@ TEST(MatchAlgTest, NamesEnumeratorsAndStates) {
                      L"ResponseTracking(b2)", L"SourcePowerCal(1)", L"SourcePowerCal(2)"}));
     alg.ResetErrorTermEnumerator();
     EXPECT_EQ(Drain([&](std::wstring& n) { return alg.GetNextErrorTermName(n); }), terms);
-    EXPECT_TRUE(alg.IsParameterCorrectable(L"b2,1") && alg.IsParameterCorrectable(L"S12"));
-    EXPECT_FALSE(alg.IsParameterCorrectable(L"b2"));
+    EXPECT_TRUE(alg.IsParameterCorrectable(L"b2,1") && !alg.IsParameterCorrectable(L"b2"));
 
     alg.SetMatchCorrectionState(2, false);
     EXPECT_TRUE(alg.GetMatchCorrectionState(1) && !alg.GetMatchCorrectionState(2));
     alg.SetMatchCorrectionState(-1, false);
     EXPECT_FALSE(alg.GetMatchCorrectionState(1));
-    const auto thrown = [&](auto call) {
-        try {
-            call();
-        } catch (long code) {
-            return code;
-        }
-        return 0L;
-    };
-    EXPECT_EQ(thrown([&] { alg.GetMatchCorrectionState(7); }), -402126766L);
-    EXPECT_EQ(thrown([&] { alg.SetMatchCorrectionState(3, true); }), -402126766L);
+    try {
+        alg.GetMatchCorrectionState(7);
+        ADD_FAILURE() << "no throw";
+    } catch (long code) {
+        EXPECT_EQ(code, -402126766L);
+    }
     MatchAlg none(0, {});  // one-port NPort, no receivers
     EXPECT_TRUE(none.GetRawNames(raw = {}) && raw == Names{L"S11"} && none.ResultCount() == 1);
     EXPECT_THROW(MatchAlg(3, {1, 2}), std::invalid_argument);
-    EXPECT_FALSE(alg.SetRawData(nullptr, nullptr));
 }
 
 TEST(MatchAlgTest, OutputContainerAliases) {
@@ -148,7 +142,9 @@ TEST(MatchAlgTest, OutputContainerAliases) {
     }
 }
 
-TEST(MatchAlgTest, MatchCorrectedWavesFollowTheFlowGraph) {
+// Match-corrected waves equal the flow graph's; without match correction each receiver is raw
+// over its tracking; missing inputs leave receivers untouched.
+TEST(MatchAlgTest, CorrectedReceivers) {
     for (bool both : {false, true}) {
         Receivers m(both);
         ASSERT_TRUE(m.alg.ApplyCorrection(0, Receivers::kPoints, *m.out, 0));
@@ -158,29 +154,21 @@ TEST(MatchAlgTest, MatchCorrectedWavesFollowTheFlowGraph) {
             for (int i = 0; i < Receivers::kPoints; ++i)
                 ASSERT_LT(std::abs(m.Out(name, i) - truth[i]), 1e-4 * std::abs(truth[i])) << i;
     }
-}
-
-TEST(MatchAlgTest, WithoutMatchCorrectionEachReceiverIsRawOverTracking) {
-    Receivers m(true);  // both sources on, but the two-source path needs match correction
-    m.alg.SetMatchCorrectionState(-1, false);
-    m.alg.ApplyCorrection(5, 9, *m.out, 0);
-    for (const auto& [name, raw] : m.in)
+    Receivers off(true);  // both sources on, but the two-source path needs match correction
+    off.alg.SetMatchCorrectionState(-1, false);
+    off.alg.ApplyCorrection(5, 9, *off.out, 0);
+    for (const auto& [name, raw] : off.in)
         for (int i = 0; name.size() == 4 && i < Receivers::kPoints; ++i) {
-            const Cd want = ToCd(raw[i]) / ToCd(m.in[Track(name[0], name[1] - L'1')][i]);
-            EXPECT_LT(std::abs(m.Out(name, i) - (i >= 5 && i < 9 ? want : 0.0)), 1e-5);
+            const Cd want = ToCd(raw[i]) / ToCd(off.in[Track(name[0], name[1] - L'1')][i]);
+            EXPECT_LT(std::abs(off.Out(name, i) - (i >= 5 && i < 9 ? want : 0.0)), 1e-5);
         }
-}
-
-TEST(MatchAlgTest, MissingInputsLeaveReceiversUntouched) {
-    Receivers m(false);
+    Receivers m(false);  // missing inputs: receivers left untouched
     m.alg.SetRawData(L"a1,1", nullptr);
     m.alg.ApplyCorrection(0, 4, *m.out, 0);
-    EXPECT_EQ(m.Out(L"a1,1", 0), 0.0);  // skipped
-    EXPECT_NE(m.Out(L"a2,2", 0), 0.0);
+    EXPECT_TRUE(m.Out(L"a1,1", 0) == 0.0 && m.Out(L"a2,2", 0) != 0.0);
     m.alg.SetRawData(L"S21", nullptr);  // the S-parameter correction fails: nothing more
-    m.alg.ApplyCorrection(4, 8, *m.out, 0);
+    EXPECT_TRUE(m.alg.ApplyCorrection(4, 8, *m.out, 0));
     EXPECT_EQ(m.Out(L"a2,2", 4), 0.0);
-    EXPECT_TRUE(m.alg.ApplyCorrection(-3, 8, *m.out, 0));
 }
 
 }  // namespace
