@@ -10,7 +10,7 @@ function(tessel_cc_library)
   endif()
   file(RELATIVE_PATH _rel ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
   if(ARG_HDRS)
-    install(FILES ${ARG_HDRS} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/tessel/${_rel})
+    install(FILES ${ARG_HDRS} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/tessel/${_rel} COMPONENT dev)
   endif()
 endfunction()
 

@@ -4,8 +4,10 @@
 # sanitizer runtime for the fuzz run.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ pkg-config libboost-dev libfftw3-dev libgtest-dev libgmock-dev
-          libbenchmark-dev python3-scikit-rf)
+# libkissfft-dev: the permissive FFT backend (TESSEL_FFT=kissfft). dpkg-dev and file: CPack's
+# Debian packages compute their dependencies with dpkg-shlibdeps, which needs both.
+packages=(cmake ninja-build g++ pkg-config libboost-dev libfftw3-dev libkissfft-dev libgtest-dev
+          libgmock-dev libbenchmark-dev python3-scikit-rf dpkg-dev file)
 if [[ "${1:-}" == "--fuzz" ]]; then
     packages+=(clang libclang-rt-14-dev)
 fi

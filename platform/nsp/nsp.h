@@ -6,7 +6,8 @@
 // length `n`; a null pointer or n <= 0 makes the call do nothing. Sources and destinations
 // may be the same array, but must not otherwise overlap.
 //
-// The FFT runs on FFTW (single precision). Plans are made once per size and direction and
+// The FFT runs on the backend chosen when the library is built (CMake option TESSEL_FFT):
+// FFTW or KissFFT, both in single precision. Plans are made once per size and direction and
 // kept for the life of the process; only plan creation is serialised, so transforms of
 // different arrays may run concurrently on several threads.
 #pragma once
@@ -30,9 +31,9 @@ inline constexpr int kNspOutBitRev = 128;
 // Forward: X[k] = sum_n x[n]·exp(-j·2π·n·k/L), unscaled.
 // Inverse: x[n] = (1/L)·sum_k X[k]·exp(+j·2π·n·k/L).
 // Does nothing when vec is null, order is outside 0..30, the direction flags are not exactly
-// one of kNspForward and kNspInverse, or FFTW cannot make a plan (out of memory). Any address
-// is accepted: arrays with FFTW's SIMD alignment (16 bytes, as malloc and operator new give)
-// are transformed where they are, others through an aligned buffer kept per thread.
+// one of kNspForward and kNspInverse, or the backend runs out of memory for a plan. Any address
+// is accepted: on FFTW, arrays with its SIMD alignment (16 bytes, as malloc and operator new
+// give) are transformed where they are, others through an aligned buffer kept per thread.
 void nspcFft(SCplx* vec, int order, int flags);
 
 // Multiplies vec[i] by the Kaiser window of n points,
