@@ -15,10 +15,6 @@ using namespace Tessel;
 using testutil::kPi;
 using Cd = std::complex<double>;
 
-Cd D(const TsComplex& z) {
-    return {z.re, z.im};
-}
-
 TEST(FormatScalars, ArrayAndVectorFormsMatchClosedFormsInDouble) {
     const auto z = testutil::Random<TsComplex>(500, -0.7, 0.7);  // |z| < 1: SWR is finite
     struct Form {
@@ -39,7 +35,8 @@ TEST(FormatScalars, ArrayAndVectorFormsMatchClosedFormsInDouble) {
         ASSERT_EQ(f.vector(z, vec), kOk);
         EXPECT_EQ(vec, array);  // resized to the input and filled alike
         for (std::size_t i = 0; i < z.size(); ++i) {
-            EXPECT_FLOAT_EQ(array[i], float(f.reference(D(z[i])))) << &f - forms << " " << i;
+            EXPECT_FLOAT_EQ(array[i], float(f.reference(Cd(z[i].re, z[i].im))))
+                << &f - forms << " " << i;
         }
     }
 }
@@ -64,23 +61,23 @@ TEST(FormatScalars, PowerFormsTakeTheRealPartAndZeroGivesTheZeroValueReadAtEachC
 
 TEST(RangeForms, WriteOnlyTheRunSizeTheOutputByTheirRuleAndRefuseOutsideRuns) {
     const auto z = testutil::Random<TsComplex>(20, -1, 1);
-    std::vector<float> out(2, 9.0f);
-    ASSERT_EQ(FormatDataLogMag(z, out, 3, 6), kOk);  // grows to `last`, never shrinks
-    EXPECT_TRUE(out.size() == 6u && out[0] == 9.0f && out[2] == 0.0f);
-    EXPECT_FLOAT_EQ(out[4], float(20.0 * std::log10(std::abs(D(z[4])))));
+    std::vector<float> out(2, 9.0f), phase(3, 8.0f);
+    ASSERT_EQ(FormatDataLogMag(z, out, 3, 6), kOk);  // grows to `last`
+    EXPECT_TRUE(out.size() == 6u && out[0] == 9.0f && out[2] == 0.0f &&
+                out[4] == float(z[4].LogMag()));
+    ASSERT_EQ(FormatDataPhase(z, phase, 5, 10, false), kOk);  // resized to the input
+    EXPECT_TRUE(phase.size() == 20u && phase[4] == 0.0f && phase[10] == 0.0f);
+    EXPECT_EQ(phase[7], float(z[7].Phase()));
     out.assign(30, 9.0f);
-    ASSERT_EQ(FormatDataLogMag(z, out, 0, 4), kOk);
-    EXPECT_TRUE(out.size() == 30u && out[4] == 9.0f);
-    out.assign(3, 8.0f);
-    ASSERT_EQ(FormatDataPhase(z, out, 5, 10, false), kOk);  // resized to the input
-    EXPECT_TRUE(out.size() == 20u && out[4] == 0.0f && out[10] == 0.0f);
-    EXPECT_FLOAT_EQ(out[7], float(std::arg(D(z[7]))));
     const auto before = out;
     EXPECT_EQ(FormatDataLogMag(z, out, 5, 5) | FormatDataLogMag(z, out, 6, 2), kOk);
     EXPECT_EQ(FormatDataLogMag(z, out, 18, 21) & FormatDataLogMag(z, out, -1, 3), kInvalidArg);
-    EXPECT_EQ(FormatDataPhase(z, out, 15, 21, true), kInvalidArg);
-    EXPECT_EQ(FormatDataPhase(z.data(), out.data(), -1, 4, true), kInvalidArg);
+    EXPECT_EQ(
+        FormatDataPhase(z, out, 15, 21, true) & FormatDataPhase(z.data(), out.data(), -1, 4, true),
+        kInvalidArg);
     EXPECT_EQ(out, before);
+    ASSERT_EQ(FormatDataLogMag(z, out, 0, 4), kOk);  // never shrinks
+    EXPECT_TRUE(out.size() == 30u && out[4] == 9.0f && out[3] == float(z[3].LogMag()));
 }
 
 // Any step shorter than π between neighbours is followed, however close to π; a step of

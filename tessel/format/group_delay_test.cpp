@@ -68,9 +68,9 @@ TEST(GroupDelay, EdgesSpacingAndBadRanges) {
     EXPECT_TRUE(out[3] == 7.0f && out[6] == 7.0f);
     EXPECT_FLOAT_EQ(out[4], delay(4));
     ASSERT_EQ(FormatDataDelay(z.data(), f, out.data(), 0, 11), kOk);
-    EXPECT_EQ(out[0], out[1]);
-    EXPECT_FLOAT_EQ(out[1], delay(1));
-    EXPECT_FLOAT_EQ(out[10], delay(10));
+    for (int i = 0; i < 11; ++i) {
+        EXPECT_FLOAT_EQ(out[i], delay(std::max(i, 1))) << i;
+    }
 
     const InputArray g(std::vector<double>{3e6, 2e6, 2e6, 1e6});
     const auto y = PureDelay(g, 1e-7);
