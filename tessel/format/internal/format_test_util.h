@@ -56,7 +56,8 @@ double WindowMean(const std::vector<T>& v, int i, double a) {
 template <class T>
 void ExpectWindowMeans(const std::vector<T>& in, const std::vector<T>& out, double a, double tol) {
     for (int i = 0; i < int(in.size()); ++i) {
-        ASSERT_THAT(double(out[i]), testing::NanSensitiveDoubleNear(WindowMean(in, i, a), tol)) << i;
+        ASSERT_THAT(double(out[i]), testing::NanSensitiveDoubleNear(WindowMean(in, i, a), tol))
+            << i;
     }
 }
 
