@@ -2,68 +2,59 @@
 
 #include <cmath>
 #include <tuple>
-#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "tessel/core/status.h"
+#include "tessel/format/internal/format_test_util.h"
 
 namespace {
 
 using namespace Tessel;
+using testutil::kPi;
 
-constexpr double kPi = 3.141592653589793;
-
-TEST(FormatZeroValue, ObjectKeepsItsOwnZeroValueForMemberLogMag) {
+TEST(Format, ObjectKeepsItsOwnZeroValueAndDoubleFormsKeepTheUnroundedValues) {
     const double saved = TsComplex::m_logMagZeroValue;
     TsComplex::m_logMagZeroValue = -180.0;
     Format format;  // takes the library-wide value at construction
     TsComplex::m_logMagZeroValue = saved;
     EXPECT_EQ(format.SetLogMagZeroValue(-90.0), -180.0);
-
-    const std::vector<TsComplex> z = {TsComplex(0.0f, 0.0f), TsComplex(0.0f, -0.5f)};
+    EXPECT_EQ(format.GetLogMagZerovalue(), -90.0);
+    const std::vector<TsComplex> z = {TsComplex(0.0f, 0.0f), TsComplex(0.3f, -0.4f)};
     float arr[2];
     std::vector<float> vec, range;
-    ASSERT_EQ(format.LogMag(z.data(), arr, 2), kOk);
-    ASSERT_EQ(format.LogMag(z, vec), kOk);
-    ASSERT_EQ(format.LogMag(z, range, 0, 2), kOk);
-    EXPECT_EQ(arr[0], -90.0f);
-    EXPECT_EQ(vec[0], -90.0f);
-    EXPECT_EQ(range[0], float(saved));  // the range form uses the library-wide value
-    EXPECT_FLOAT_EQ(arr[1], float(20 * std::log10(0.5)));
-    EXPECT_EQ(vec[1], arr[1]);
-    EXPECT_EQ(format.GetLogMagZerovalue(), -90.0);
-}
-
-TEST(FormatDoubleForms, KeepTheUnroundedValues) {
-    const std::vector<TsComplex> z = {TsComplex(0.3f, -0.4f), TsComplex(-1.0f, 1e-3f)};
-    std::vector<double> phase, swr, re, im;
-    ASSERT_EQ(
-        Format::Phase(z, phase) | Format::SWR(z, swr) | Format::Real(z, re) | Format::Imag(z, im),
-        kOk);
+    ASSERT_EQ(format.LogMag(z.data(), arr, 2) | format.LogMag(z, vec), kOk);
+    ASSERT_EQ(format.LogMag(z, range, 0, 2), kOk);  // uses the library-wide value
+    EXPECT_TRUE(arr[0] == -90.0f && vec[0] == -90.0f && range[0] == float(saved));
     const double m = std::hypot(double(0.3f), double(0.4f));
-    EXPECT_EQ(phase[0], std::atan2(double(-0.4f), double(0.3f)));
-    EXPECT_DOUBLE_EQ(swr[0], (1 + m) / (1 - m));
-    EXPECT_EQ(std::make_pair(re[1], im[1]), std::make_pair(-1.0, double(1e-3f)));
+    EXPECT_FLOAT_EQ(arr[1], float(20 * std::log10(m)));
+    EXPECT_TRUE(vec[1] == arr[1] && range[1] == arr[1]);
+    std::vector<double> phase, swr, re, im;
+    ASSERT_EQ(Format::Phase(z, phase) | Format::SWR(z, swr) | Format::Real(z, re), kOk);
+    ASSERT_EQ(Format::Imag(z, im), kOk);
+    EXPECT_EQ(phase[1], std::atan2(double(-0.4f), double(0.3f)));
+    EXPECT_DOUBLE_EQ(swr[1], (1 + m) / (1 - m));
+    EXPECT_TRUE(re[1] == double(0.3f) && im[1] == double(-0.4f));
 }
 
-TEST(FormatTwoPointDelay, WrappedPhaseStepOverAngularSpacingAndZeroForNoRisingSpacing) {
-    const TsComplex a = TsComplex::FromMagPhase(1.0, 0.5), b = TsComplex::FromMagPhase(1.0, 0.2);
-    EXPECT_DOUBLE_EQ(Format::Delay(a, b, 1e9, 1e9 + 1e6),
-                     (a.Phase() - b.Phase()) / (2 * kPi * 1e6));
-    // The step wraps by one turn: 3 rad to -3 rad is a step of 6 - 2π.
-    const TsComplex c = TsComplex::FromMagPhase(1.0, 3.0), d = TsComplex::FromMagPhase(1.0, -3.0);
-    EXPECT_NEAR(Format::Delay(c, d, 0.0, 1.0), (c.Phase() - d.Phase() - 2 * kPi) / (2 * kPi),
-                1e-15);
-    // A step of -3.1 rad lies within π: it is not wrapped.
-    const TsComplex e = TsComplex::FromMagPhase(1.0, 3.1);
-    EXPECT_NEAR(Format::Delay(TsComplex(1, 0), e, 0.0, 1.0), -e.Phase() / (2 * kPi), 1e-15);
-    EXPECT_EQ(Format::Delay(a, b, 5.0, 5.0), 0.0);
-    EXPECT_EQ(Format::Delay(a, b, 6.0, 5.0), 0.0);
+// The phase step is wrapped by one turn (exactly ±π stays) and divided by 2π·(f2 - f1); a
+// spacing that does not rise gives 0.
+TEST(Format, TwoPointDelay) {
+    const std::tuple<double, double, double, double> rows[] = {{0.5, 0.2, 1e9, 1e9 + 1e6},
+                                                               {3.0, -3.0, 0, 1},
+                                                               {0, 3.1, 0, 1},
+                                                               {0.5, 0.2, 5, 5},
+                                                               {0.5, 0.2, 6, 5}};
+    for (const auto& [p1, p2, f1, f2] : rows) {
+        const TsComplex a = TsComplex::FromMagPhase(1, p1), b = TsComplex::FromMagPhase(1, p2);
+        const double step = std::remainder(a.Phase() - b.Phase(), 2 * kPi);
+        const double want = f2 > f1 ? step / (2 * kPi * (f2 - f1)) : 0.0;
+        EXPECT_NEAR(Format::Delay(a, b, f1, f2), want, 1e-12 * std::fabs(want)) << p1 << " " << f1;
+    }
 }
 
-TEST(FormatReactance, ImpedanceAndAdmittanceGiveInductanceOrCapacitance) {
+TEST(Format, ImpedanceAndAdmittanceGiveInductanceOrCapacitance) {
     // The rows alternate the expected flag, so that each one is seen to be written.
     const double f = 1e6, w = 2 * kPi * f;
     const std::tuple<bool, TsComplex, double, double, bool> rows[] = {
