@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config libboost-dev libfftw3-dev libgtest-dev libgmock-dev
-          libbenchmark-dev)
+          libbenchmark-dev python3-scikit-rf)
 if [[ "${1:-}" == "--fuzz" ]]; then
     packages+=(clang libclang-rt-14-dev)
 fi
