@@ -1,113 +1,59 @@
 #!/usr/bin/python3
-"""Reads every Touchstone file scikit-rf ships with both scikit-rf and tessel's reader.
-
-    compare_with_skrf.py TOUCHSTONE_DUMP
-
-TOUCHSTONE_DUMP is the touchstone_dump program. For each .sNp/.ts file in the installed skrf
-package, the frequencies and S-parameters tessel reads must equal what scikit-rf reads within
-float rounding, and the two-port noise block, where scikit-rf finds one, must hold the same
-rows. Files scikit-rf itself cannot read are listed and left out; files tessel refuses on purpose
-(REFUSED) must be refused with the stated message. Exits 77 (skipped) when skrf
-cannot be imported, 1 on any difference.
-"""
-import os
-import re
-import subprocess
-import sys
-import warnings
+"""compare_with_skrf.py TOUCHSTONE_DUMP: every Touchstone file scikit-rf ships, read by both
+must give the same frequencies, S data (within float rounding) and noise rows. Exits 77 (skip)
+without skrf, 1 on any difference; files skrf cannot read are listed and left out."""
+import glob, os, re, subprocess, sys, warnings
 
 try:
     import numpy as np
-
-    # scikit-rf 0.15 still uses the aliases numpy 1.24 removed.
-    for alias, kind in (("complex", complex), ("float", float), ("int", int)):
-        if not hasattr(np, alias):
-            setattr(np, alias, kind)
+    np.complex, np.float, np.int = complex, float, int  # aliases skrf 0.15 uses, numpy 1.24 lacks
     warnings.simplefilter("ignore")
     import skrf
     from skrf.io.touchstone import Touchstone
-except Exception as e:  # pylint: disable=broad-except
+except Exception as e:
     print(f"SKIPPED: scikit-rf is not available ({e})")
     sys.exit(77)
 
-
-# scikit-rf's own extension "R (50+50j)": a complex reference the standard does not allow and
-# TouchstoneData's real references cannot hold.
+# scikit-rf's own "R (50+50j)": a complex reference, which real references cannot hold.
 REFUSED = {"io/tests/simple_touchstone.s2p": ":2: expected a positive reference resistance"}
 
-
-def tessel_read(dump, path):
-    run = subprocess.run([dump, path], capture_output=True, text=True, check=False)
-    if run.returncode != 0:
-        return None, run.stderr.strip()
+def check(dump, path, name):
+    net, ts = skrf.Network(path), Touchstone(path)
+    run = subprocess.run([dump, path], capture_output=True, text=True)
+    if name in REFUSED or run.returncode:
+        ok = name in REFUSED and run.returncode == 1 and REFUSED[name] in run.stderr
+        return "" if ok else f"refused {run.returncode != 0}: {run.stderr.strip()}"
     lines = run.stdout.splitlines()
-    ports = int(lines[0].split()[1])
-    rows = [l.split() for l in lines[1:] if not l.startswith("noise")]
-    noise = np.array([[float(x) for x in l.split()[1:]] for l in lines[1:] if l.startswith("noise")])
-    f = np.array([float(r[0]) for r in rows])
-    v = np.array([[float(x) for x in r[1:]] for r in rows])
-    s = (v[:, 0::2] + 1j * v[:, 1::2]).reshape(len(rows), ports, ports)
-    return (f, s, noise), None
+    n = int(lines[0].split()[1])
+    rows = np.array([[float(x) for x in l.split()] for l in lines[1:] if l[0] != "n"])
+    noise = np.array([[float(x) for x in l.split()[1:]] for l in lines[1:] if l[0] == "n"])
+    noise = noise.reshape(-1, 5)
+    s = (rows[:, 1::2] + 1j * rows[:, 2::2]).reshape(-1, n, n)
+    if s.shape != net.s.shape or not np.allclose(rows[:, 0], net.f, rtol=1e-12, atol=0):
+        return "frequencies or shape differ"
+    scale = np.maximum(np.abs(net.s).max(axis=(1, 2), keepdims=True), 1e-30)
+    if (np.abs(s - net.s) / scale).max() > 1e-6:
+        return "S data differ"
+    ref = np.array(ts.noise if ts.noise is not None else [], float).reshape(-1, 5)
+    ref[:, 0] *= ts.frequency_mult
+    ok = noise.shape == ref.shape and np.allclose(noise, ref, rtol=1e-12)
+    return "" if ok else "noise data differ"
 
-
-def main():
-    dump = sys.argv[1]
-    root = os.path.dirname(skrf.__file__)
-    files = sorted(
-        os.path.join(d, n)
-        for d, _, names in os.walk(root)
-        for n in names
-        if re.search(r"\.(s\d+p|ts)$", n, re.I)
-    )
-    compared, unreadable, failures = 0, [], []
-    for path in files:
-        name = os.path.relpath(path, root)
-        try:
-            net = skrf.Network(path)
-            ts = Touchstone(path)
-        except Exception as e:  # pylint: disable=broad-except
-            unreadable.append(f"{name} ({type(e).__name__})")
-            continue
-        ours, err = tessel_read(dump, path)
-        if name in REFUSED:
-            if ours is not None or REFUSED[name] not in err:
-                failures.append(f"{name}: not refused as expected: {err}")
-            else:
-                print(f"refused on purpose: {err}")
-            continue
-        if ours is None:
-            failures.append(f"{name}: tessel refused it: {err}")
-            continue
-        f, s, noise = ours
-        if f.shape != net.f.shape or not np.allclose(f, net.f, rtol=1e-12, atol=0):
-            failures.append(f"{name}: frequencies differ")
-            continue
-        if s.shape != net.s.shape:
-            failures.append(f"{name}: shape {s.shape} != {net.s.shape}")
-            continue
-        # Float rounding of each value, relative to the largest value at that point.
-        scale = np.maximum(np.abs(net.s).max(axis=(1, 2), keepdims=True), 1e-30)
-        worst = float((np.abs(s - net.s) / scale).max())
-        if worst > 1e-6:
-            failures.append(f"{name}: S differs by {worst:.3g} (relative)")
-            continue
-        if ts.noise is not None:
-            ref = np.array(ts.noise, dtype=float)
-            ref[:, 0] *= ts.frequency_mult
-            if noise.shape != ref.shape or not np.allclose(noise, ref, rtol=1e-12):
-                failures.append(f"{name}: noise data differ")
-                continue
-        compared += 1
-    print(f"{compared} files agree with scikit-rf {skrf.__version__}")
-    for u in unreadable:
-        print(f"not readable by scikit-rf, left out: {u}")
-    for fail in failures:
-        print(f"DIFFERENCE: {fail}")
-    if compared == 0:
-        print("no file compared")
-        return 1
-    return 1 if failures else 0
-
-
-if __name__ == "__main__":
-    sys.exit(main())
+root = os.path.dirname(skrf.__file__)
+compared, failures = 0, []
+for path in sorted(glob.glob(root + "/**/*.*", recursive=True)):
+    name = os.path.relpath(path, root)
+    if not re.search(r"\.(s\d+p|ts)$", name, re.I):
+        continue
+    try:
+        Touchstone(path), skrf.Network(path)
+    except Exception as e:
+        print(f"not readable by scikit-rf, left out: {name} ({type(e).__name__})")
+        continue
+    error = check(sys.argv[1], path, name)
+    compared += not error
+    failures += [f"DIFFERENCE: {name}: {error}"] if error else []
+print(f"{compared - len(REFUSED)} files agree with scikit-rf {skrf.__version__}, "
+      f"{len(REFUSED)} refused on purpose")
+print("\n".join(failures))
+sys.exit(1 if failures or compared < 2 else 0)
