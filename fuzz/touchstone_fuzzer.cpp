@@ -39,9 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(n >= 1 && n <= 99 && d.referenceOhms.size() == n && !d.frequencyHz.empty());
     Check(d.data.size() == d.frequencyHz.size() * n * n);
 
-    const Tessel::TouchstoneData back =
-        Tessel::ParseTouchstone(Tessel::FormatTouchstone(d, d.version),
-                                d.version == 1 ? d.ports : 0, "written");
+    const Tessel::TouchstoneData back = Tessel::ParseTouchstone(
+        Tessel::FormatTouchstone(d, d.version), d.version == 1 ? d.ports : 0, "written");
     Check(back.frequencyHz == d.frequencyHz && back.referenceOhms == d.referenceOhms);
     Check(back.data == d.data && back.noise.size() == d.noise.size());
 
