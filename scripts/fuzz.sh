@@ -18,7 +18,7 @@ mkdir -p "$out"
 
 # One entry per target: fuzz/<target>_fuzzer.cpp is built with the library sources listed in
 # sources_<target> (paths relative to the repository root) and seeded from fuzz/corpus/<target>.
-targets=(datavector_record limittest_record parameter_name markers_record)
+targets=(datavector_record limittest_record parameter_name markers_record touchstone)
 sources_datavector_record=(
     platform/measutil/quor_exception.cpp
     platform/measutil/ts_complex.cpp
@@ -72,6 +72,10 @@ sources_markers_record=(
     tessel/markers/marker_search.cpp
     tessel/markers/marker_set.cpp
     tessel/markers/marker_set_record.cpp
+)
+sources_touchstone=(
+    tessel/touchstone/touchstone_reader.cpp
+    tessel/touchstone/touchstone_writer.cpp
 )
 
 cxx=(clang++ -std=c++17 -g -O1 -I"$root" -Wall -Wextra -Werror)

@@ -78,3 +78,4 @@
 #include "tessel/timedomain/gating.h"
 #include "tessel/timedomain/phase_change.h"
 #include "tessel/timedomain/time_domain.h"
+#include "tessel/touchstone/touchstone.h"

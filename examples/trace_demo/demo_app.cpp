@@ -9,8 +9,8 @@
 
 #include "examples/trace_demo/report.h"
 #include "examples/trace_demo/synthetic_measurement.h"
-#include "examples/trace_demo/touchstone.h"
 #include "examples/trace_demo/trace_pipeline.h"
+#include "tessel/touchstone/touchstone.h"
 
 namespace demo {
 
@@ -34,7 +34,7 @@ const char* kUsage =
     "usage: tessel-demo [--out DIR] [--gate START_NS:STOP_NS] [FILE.s1p|FILE.s2p]\n"
     "  Without FILE, corrects, formats, transforms and gates an embedded measurement of a\n"
     "  band-pass filter behind a cable with an impedance step. With FILE, processes that\n"
-    "  Touchstone v1 file (already corrected data). --gate removes a time window (ns) from\n"
+    "  Touchstone file (already corrected data). --gate removes a time window (ns) from\n"
     "  S11. The report is written to DIR/report.html (default ./tessel-report).\n";
 
 std::string Fmt(const char* format, double a) {
@@ -428,13 +428,27 @@ Outcome RunEmbedded() {
 
 Outcome RunFile(const Options& opt) {
     Outcome o;
-    const TouchstoneData t = ReadTouchstoneFile(opt.file);
+    Tessel::TouchstoneData t = Tessel::ReadTouchstoneFile(opt.file);
     const int n = static_cast<int>(t.frequencyHz.size());
     if (n < 3)
-        throw TouchstoneError(opt.file + ": at least 3 frequency points are needed");
+        throw Tessel::TouchstoneError(opt.file + ": at least 3 frequency points are needed");
+    if (t.ports > 2) {
+        throw Tessel::TouchstoneError(opt.file + ": expected a 1- or 2-port file, found " +
+                                      std::to_string(t.ports) + " ports");
+    }
+    try {
+        Tessel::ConvertToS(t);  // Y and Z files are shown as S-parameters
+    } catch (const Tessel::TouchstoneError& e) {
+        throw Tessel::TouchstoneError(opt.file + ": " + e.what());
+    }
+    // data[2r + c] is S(r+1)(c+1): S11, S12, S21, S22.
     std::array<Trace, 4> data;
-    for (size_t k = 0; k < t.s.size(); ++k)
-        data[k] = ToTrace(t.s[k]);
+    for (int r = 0; r < t.ports; ++r) {
+        for (int c = 0; c < t.ports; ++c) {
+            for (int i = 0; i < n; ++i)
+                data[2 * r + c].push_back(t.at(i, r, c));
+        }
+    }
     const auto chunks = SweepChunks(n, kChunks);
     const QuorUtility::InputArray stimulus(t.frequencyHz);
     const int aperture = std::min(kDelayAperture, n % 2 ? n : n - 1);
@@ -446,7 +460,7 @@ Outcome RunFile(const Options& opt) {
 
     auto& fig = o.report.figures;
     fig.push_back({"Input", opt.file + " (" + std::to_string(t.ports) +
-                                Fmt("-port, reference %.0f ohm)", t.referenceOhms)});
+                                Fmt("-port, reference %.0f ohm)", t.referenceOhms[0])});
     fig.push_back({"Stimulus", std::to_string(n) +
                                    Fmt(" points, %.6g to ", t.frequencyHz.front() / 1e9) +
                                    Fmt("%.6g GHz", t.frequencyHz.back() / 1e9)});
@@ -513,7 +527,7 @@ int RunDemo(int argc, const char* const* argv, std::ostream& out, std::ostream& 
             out << "  " << note << "\n";
         out << "Report: " << path << "\n";
         return 0;
-    } catch (const TouchstoneError& e) {
+    } catch (const Tessel::TouchstoneError& e) {
         err << "tessel-demo: " << e.what() << "\n";
     } catch (const std::exception& e) {
         err << "tessel-demo: error: " << e.what() << "\n";

@@ -43,7 +43,7 @@ endif()
 
 # Malformed and missing files: a message naming the line, and a non-zero exit.
 run_demo(--out ${OUT}/bad ${DATA}/bad_number.s2p)
-if(rc EQUAL 0 OR NOT err MATCHES "bad_number.s2p:3: not a number")
+if(rc EQUAL 0 OR NOT err MATCHES "bad_number.s2p:3: expected a number")
   message(FATAL_ERROR "malformed file not reported (${rc}): ${err}")
 endif()
 run_demo(--out ${OUT}/bad ${DATA}/no_such_file.s1p)

@@ -1,0 +1,106 @@
+// Touchstone files: reading and writing network data of any port count.
+//
+// The reader takes version 1 files (.s1p ... .sNp: an option line, records that may wrap over
+// several lines, the two-port column order S11 S21 S12 S22, and the two-port noise block that
+// follows the network data where the frequency stops rising) and version 2 files ([Version] 2.0
+// and its keywords, Full/Lower/Upper matrices, a reference impedance per port, [Noise Data]).
+// Comments ("!" to the end of the line) may stand anywhere. Values are converted to complex
+// (RI, MA or DB) and frequencies to Hz; Y and Z data can be converted to S afterwards.
+//
+// The writer produces version 1 or version 2 text that reads back to the same values: network
+// data are written as real/imaginary pairs with nine significant digits (float precision) and
+// frequencies in Hz with seventeen (double precision).
+//
+// Every error is a TouchstoneError whose text is one line, "<file>:<line>: expected ...", or
+// "<file>: ..." when no line is to blame.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/measutil/ts_complex.h"
+
+namespace Tessel {
+
+using QuorUtility::TsComplex;
+
+// The kind of network parameters a file holds (the option line's parameter letter).
+enum class TsParameter { S, Y, Z, H, G };
+// How a file writes each complex value: real/imaginary, magnitude/degrees, dB/degrees.
+enum class TsFormat { RI, MA, DB };
+// Which part of each matrix a version 2 file lists; the other half follows by symmetry.
+enum class TsMatrixFormat { Full, Lower, Upper };
+
+// The option line "# <unit> <parameter> <format> R <ohms>" with its defaults (GHz S MA R 50).
+struct TouchstoneOptions {
+    double frequencyUnitHz = 1e9;
+    TsParameter parameter = TsParameter::S;
+    TsFormat format = TsFormat::MA;
+    double resistance = 50.0;
+};
+
+// One point of two-port noise parameters, as the file gives them: the minimum noise figure in
+// dB, the optimum source reflection as magnitude and angle in degrees, and the effective noise
+// resistance normalized to the reference resistance.
+struct TouchstoneNoisePoint {
+    double frequencyHz = 0.0;
+    double minNoiseFigureDb = 0.0;
+    double gammaOptMagnitude = 0.0;
+    double gammaOptAngleDeg = 0.0;
+    double noiseResistance = 0.0;
+};
+
+struct TouchstoneData {
+    int version = 1;  // 1 or 2: the form the file had
+    int ports = 0;
+    TouchstoneOptions options;
+    // Version 2 only: the matrix half listed and, for two ports, whether the data order is
+    // 12_21 (true) or 21_12 (false). Version 1 files are Full and 21_12.
+    TsMatrixFormat matrixFormat = TsMatrixFormat::Full;
+    bool order12_21 = false;
+    // The reference impedance of each port (ports entries; the option line's R unless a
+    // version 2 [Reference] keyword gives others).
+    std::vector<double> referenceOhms;
+    // Frequencies in Hz, never falling; a repeated frequency (the boundary of two sweep
+    // segments) is a point of its own.
+    std::vector<double> frequencyHz;
+    // ports × ports values per frequency, port-major: parameter (r, c), 0-based, of point i is
+    // data[(i * ports + r) * ports + c]. Version 1 Y and Z values are normalized to the
+    // option line's R, as the file holds them; version 2 values are in ohms and siemens.
+    std::vector<TsComplex> data;
+    std::vector<TouchstoneNoisePoint> noise;
+
+    // Parameter (r, c) of point i; no bounds check.
+    TsComplex& at(size_t i, int r, int c) { return data[(i * ports + r) * ports + c]; }
+    const TsComplex& at(size_t i, int r, int c) const { return data[(i * ports + r) * ports + c]; }
+};
+
+class TouchstoneError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// Parses Touchstone text. For a version 1 text `ports` gives the port count (the file's .sNp
+// extension); for a version 2 text [Number of Ports] does, and a `ports` other than 0 must agree
+// with it. `source` names the input in error messages. Port counts above 99 are refused (the
+// largest the extension can name), so a corrupt count cannot demand a huge matrix.
+TouchstoneData ParseTouchstone(const std::string& text, int ports, const std::string& source);
+
+// Reads a file, taking the port count from its .sNp extension (any case); a .ts file must be a
+// version 2 file.
+TouchstoneData ReadTouchstoneFile(const std::string& path);
+
+// Converts Y or Z data to S with each port's reference impedance; S data are left as they are.
+// H and G data, and a point where the matrix (Z + R) or (1 + Y R) is singular, are refused.
+void ConvertToS(TouchstoneData& data);
+
+// Touchstone text of `data` in version 1 or 2 form. Version 1 needs one reference impedance for
+// all ports; Y and Z values are renormalized for the target version. Noise data are written for
+// two-port data only. Throws TouchstoneError for data it cannot express.
+std::string FormatTouchstone(const TouchstoneData& data, int version);
+
+// Writes FormatTouchstone(data, version) to `path`.
+void WriteTouchstoneFile(const std::string& path, const TouchstoneData& data, int version);
+
+}  // namespace Tessel
