@@ -1,6 +1,10 @@
 // The whole public API of tessel.
 #pragma once
 
+#include "platform/genericparams/cstring.h"
+#include "platform/genericparams/generic_parameter.h"
+#include "platform/genericparams/gp_collection.h"
+#include "platform/genericparams/hw_enums.h"
 #include "platform/measutil/data_matrix.h"
 #include "platform/measutil/eterm_names.h"
 #include "platform/measutil/input_array.h"
@@ -48,6 +52,9 @@
 #include "tessel/format/temperature.h"
 #include "tessel/format/trace_format.h"
 #include "tessel/format/trace_math.h"
+#include "tessel/genericparams/gp_archive.h"
+#include "tessel/genericparams/gp_values.h"
+#include "tessel/genericparams/setting_names.h"
 #include "tessel/network/lu_factor.h"
 #include "tessel/network/matrix.h"
 #include "tessel/network/matrix_element.h"
