@@ -103,18 +103,21 @@ void SmoothPhasorsPerBand(const InputArray& stimulus, std::vector<TsComplex>& w)
     for (int b : FindBandBreaks(stimulus))
         bounds.push_back(std::min(b, n));
     bounds.push_back(n);
-    std::vector<TsComplex> out(w);
+    // In place: each point needs the values before smoothing of its neighbours, so the
+    // previous original value is carried along and the band's last neighbour taken up front.
     for (std::size_t b = 0; b + 1 < bounds.size(); ++b) {
         const int from = bounds[b], to = bounds[b + 1];
         if (to - from < 4)
             continue;
+        TsComplex before = w[from + 1] * (w[from + 1] / w[from + 3]);
+        const TsComplex lastAfter = w[to - 2] * (w[to - 2] / w[to - 4]);
         for (int i = from; i < to; ++i) {
-            const TsComplex before = i == from ? w[i + 1] * (w[i + 1] / w[i + 3]) : w[i - 1];
-            const TsComplex after = i == to - 1 ? w[i - 1] * (w[i - 1] / w[i - 3]) : w[i + 1];
-            out[i] = before + 2.0f * w[i] + after;
+            const TsComplex current = w[i];
+            const TsComplex after = i == to - 1 ? lastAfter : w[i + 1];
+            w[i] = before + 2.0f * current + after;
+            before = current;
         }
     }
-    w.swap(out);
 }
 
 void SmoothPhaseIncrements(const InputArray& stimulus, std::vector<TsComplex>& data, int start,
