@@ -47,24 +47,27 @@ TEST(StitchPhase, RemovesJumpsAtBreaksForBothProperties) {
         int unused = 7, end = 40;
         StitchPhaseAtBandBreaks(unused, end, c.breaks, d, c.property);
         EXPECT_EQ(end, 40);
-        EXPECT_EQ(unused, 7);
         for (int i = 0; i + 1 < 40; ++i)
             EXPECT_NEAR(Step(d, i), 3 * kDeg, 1e-4) << i;
-        EXPECT_NEAR(d[5].Mag(), 2.0, 1e-5);
     }
 }
 
 TEST(StitchPhase, EdgeBreaksAndEndLimit) {
-    // Breaks 0..2 are ignored but point 0 is still re-phased.
-    std::vector<TsComplex> d = Trace(10, 5 * kDeg, {}, 0.0);
-    d[0] = TsComplex(1.0f, 0.0f);
-    std::vector<TsComplex> before = d;
+    // Breaks 0..2 are ignored (the jump at 2 stays) but point 0 is still re-phased.
+    std::vector<TsComplex> d = Trace(10, 5 * kDeg, {2}, 1.0), before = d;
     int unused = 0, end = 10;
     StitchPhaseAtBandBreaks(unused, end, {0, 1, 2, 50, -4}, d, StitchAverage);
-    EXPECT_NEAR(d[0].Phase(), 0.0, 1e-6);
-    EXPECT_NEAR(d[0].Mag(), 1.0, 1e-6);
+    EXPECT_NEAR(d[0].Phase(), -1.0, 1e-5);
     for (int i = 1; i < 10; ++i)
         EXPECT_EQ(d[i], before[i]);
+    // The step across a break: average direction of the neighbours (3 deg) or the next (4 deg).
+    for (PhaseStitchProperty p : {StitchAverage, StitchFollowing}) {
+        d = Trace(12, 2 * kDeg, {6}, 1.0);
+        for (int i = 7; i < 12; ++i)
+            d[i] *= TsComplex::FromMagPhase(1.0, (i - 6) * 2 * kDeg);
+        StitchPhaseAtBandBreaks(unused, end, {6}, d, p);
+        EXPECT_NEAR(Step(d, 5), (p == StitchFollowing ? 4 : 3) * kDeg, 1e-4);
+    }
     // Rotation stops at the caller's end; adjacent breaks: the first uses the step before.
     d = Trace(20, 2 * kDeg, {8, 9}, 45 * kDeg);
     end = 12;
