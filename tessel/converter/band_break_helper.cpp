@@ -122,16 +122,19 @@ void MixBandBreakHelper::SetupRanges(AIBaseStimulus& s, std::vector<int>& breakP
     }
     longLeadIn_ = std::min(first.min_element(), second.min_element()) < 50000000.0;
 
+    // Each range gets its edge-point flag before AddRange, so equal ranges carry it too.
     std::vector<int> taken;
-    AddRange(MixStimulusRange(s, longLeadIn_));
+    MixStimulusRange whole(s, longLeadIn_);
+    whole.SetExtraEdgePoints(!interpolateStitch_);
+    AddRange(whole);
     for (int i = 0; i < s.GetSubSweepCount(); ++i) {
         if (!s.IsSubSweepActive(i))
             continue;
         taken.push_back(i);
-        AddRange(MixStimulusRange(s, i, longLeadIn_));
+        MixStimulusRange sub(s, i, longLeadIn_);
+        sub.SetExtraEdgePoints(!interpolateStitch_);
+        AddRange(sub);
     }
-    for (MixStimulusRange& r : ranges_)
-        r.SetExtraEdgePoints(!interpolateStitch_);
 
     std::vector<std::vector<MixStimulusSplitIndex>> found(ranges_.size());
     for (double f : GetBandBreaks())
