@@ -3,7 +3,7 @@
 # whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer (halting on the
 # first error). In between it makes the Debian packages from the Release build and builds the
 # find_package consumer against them, and builds the library on the KissFFT backend to run the
-# signal-processing and time-domain tests there. Finally runs every fuzz target, 60 seconds in
+# signal-processing and time-domain tests there. Finally runs every fuzz target, 150 seconds in
 # all. Build folders live under build/ and are reused when present.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -50,7 +50,7 @@ export ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1:strict_strin
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 run_suite "$root/build/asan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSEL_SANITIZE=ON
 
-echo "== Fuzzing every target, 60 seconds in all"
-"$root/scripts/fuzz.sh" 60
+echo "== Fuzzing every target, 150 seconds in all"
+"$root/scripts/fuzz.sh" 150
 
 echo "== All tests passed"
