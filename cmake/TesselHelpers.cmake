@@ -42,3 +42,27 @@ function(tessel_cc_benchmark)
   add_test(NAME ${ARG_NAME} COMMAND ${ARG_NAME} --benchmark_min_time=0.0001)
   set_tests_properties(${ARG_NAME} PROPERTIES LABELS benchmark)
 endfunction()
+
+# tessel_skrf_crosscheck(NAME <test> SCRIPT <python script> PROGRAM <program> SRCS <sources>)
+# Builds a small program on the library and adds a test that runs the script with it: the script
+# compares the program's results with scikit-rf's on scikit-rf's own data. Debian's scikit-rf
+# lives with the system interpreter, which may not be first on PATH. The script imports
+# scripts/skrf_compat.py and exits 77, shown by CTest as skipped, where scikit-rf is missing.
+function(tessel_skrf_crosscheck)
+  if(NOT TESSEL_BUILD_TESTS)
+    return()
+  endif()
+  cmake_parse_arguments(ARG "" "NAME;SCRIPT;PROGRAM" "SRCS" ${ARGN})
+  add_executable(${ARG_PROGRAM} ${ARG_SRCS})
+  target_link_libraries(${ARG_PROGRAM} PRIVATE tessel)
+  find_program(TESSEL_SYSTEM_PYTHON3 python3 PATHS /usr/bin NO_DEFAULT_PATH)
+  find_program(TESSEL_SYSTEM_PYTHON3 python3)
+  if(NOT TESSEL_SYSTEM_PYTHON3)
+    return()
+  endif()
+  add_test(NAME ${ARG_NAME}
+           COMMAND ${TESSEL_SYSTEM_PYTHON3} ${CMAKE_CURRENT_SOURCE_DIR}/${ARG_SCRIPT}
+                   $<TARGET_FILE:${ARG_PROGRAM}>)
+  set_tests_properties(${ARG_NAME} PROPERTIES SKIP_RETURN_CODE 77 LABELS unit
+                       ENVIRONMENT PYTHONPATH=${PROJECT_SOURCE_DIR}/scripts)
+endfunction()

@@ -2,17 +2,10 @@
 """compare_with_skrf.py TOUCHSTONE_DUMP: every Touchstone file scikit-rf ships, read by both
 must give the same frequencies, S data (within float rounding) and noise rows. Exits 77 (skip)
 without skrf, 1 on any difference; files skrf cannot read are listed and left out."""
-import glob, os, re, subprocess, sys, warnings
+import glob, os, re, subprocess, sys
 
-try:
-    import numpy as np
-    np.complex, np.float, np.int = complex, float, int  # aliases skrf 0.15 uses, numpy 1.24 lacks
-    warnings.simplefilter("ignore")
-    import skrf
-    from skrf.io.touchstone import Touchstone
-except Exception as e:
-    print(f"SKIPPED: scikit-rf is not available ({e})")
-    sys.exit(77)
+from skrf_compat import np, rf as skrf
+from skrf.io.touchstone import Touchstone
 
 # scikit-rf's own "R (50+50j)": a complex reference, which real references cannot hold.
 REFUSED = {"io/tests/simple_touchstone.s2p": ":2: expected a positive reference resistance"}

@@ -14,16 +14,7 @@ import os
 import subprocess
 import sys
 
-try:
-    import numpy as np
-    # scikit-rf 0.15 still uses aliases that numpy has removed.
-    for alias, kind in (("complex", complex), ("float", float), ("int", int)):
-        if not hasattr(np, alias):
-            setattr(np, alias, kind)
-    import skrf as rf
-except ImportError as error:
-    print("SKIPPED: scikit-rf is not available (%s)" % error)
-    sys.exit(77)
+from skrf_compat import np, rf
 
 DATA = os.path.join(os.path.dirname(rf.__file__), "data")
 
