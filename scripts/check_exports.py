@@ -17,7 +17,11 @@ set aside, since public templates may be instantiated on any type) and must pass
   allowed    every component of the qualified name (namespace, class, member) is an identifier
              of the public headers; the linker's own markers (_edata, _end, ...) are allowed.
 
-Prints each offending symbol and exits 1 when there is any, 0 otherwise.
+Conversely, every free function and variable the public headers declare at namespace scope
+without defining it must be exported (by name: one exported overload satisfies it), so a
+declaration that lost its TESSEL_EXPORT is found too.
+
+Prints each problem and exits 1 when there is any, 0 otherwise.
 """
 
 import re
@@ -53,6 +57,35 @@ def public_identifiers(headers):
     for h in headers:
         idents.update(IDENT.findall(strip_comments_and_strings(h.read_text())))
     return idents
+
+
+DECL_SKIP = re.compile(r"^(inline|template|constexpr|static|typedef|using|namespace|enum|friend|"
+                       r"class|struct|union|return|#|}|{|\))")
+
+
+def declared_functions(headers):
+    """Names of the free functions and variables the public headers declare without defining:
+    statements at namespace scope (column 0, as the formatter lays them out) that end in `;`
+    and are neither inline, templates nor deleted. Each must be exported."""
+    names = set()
+    for h in headers:
+        lines = strip_comments_and_strings(h.read_text()).split("\n")
+        previous = ""
+        for i, line in enumerate(lines):
+            if line[:1].strip() and not DECL_SKIP.match(line) and not previous.startswith("template"):
+                stmt = ""
+                for follow in lines[i:]:
+                    stmt += follow + " "
+                    if ";" in follow or "{" in follow:
+                        break
+                semi, brace = stmt.find(";"), stmt.find("{")
+                if semi != -1 and (brace == -1 or semi < brace) and "= delete" not in stmt:
+                    m = re.search(r"(\w+)\s*(\(|\[|;)", stmt.replace("TESSEL_EXPORT", ""))
+                    if m and not m.group(1).startswith("TESSEL_"):
+                        names.add(m.group(1))
+            if line.strip():
+                previous = line.strip()
+    return names
 
 
 def split_top(name, sep):
@@ -139,9 +172,12 @@ def main(argv):
                          capture_output=True, text=True).stdout
     symbols = [line.split(" ", 2)[2] for line in out.splitlines() if line.count(" ") >= 2]
     bad = violations(symbols, idents)
+    exported = {c for sym in symbols for c in owner_components(sym)}
+    for name in sorted(declared_functions(public_headers(root, umbrella)) - exported):
+        bad.append((name, "declared in a public header but not exported"))
     for sym, why in bad:
         print(f"{why}: {sym}")
-    print(f"{len(symbols)} exported symbols, {len(bad)} outside the public API")
+    print(f"{len(symbols)} exported symbols, {len(bad)} problems")
     return 1 if bad else 0
 
 
