@@ -17,8 +17,12 @@
 // every free function or variable defined in a .cpp, when declared in a header that
 // tessel/tessel.h includes. What must not have it: anything in internal/ headers, in an
 // anonymous namespace or in namespace internal, and helpers declared only in .cpp files.
-// Class templates and inline functions defined in headers need nothing: each user instantiates
-// its own copy.
+// Templates and inline functions defined in headers need nothing (each user instantiates its
+// own copy), except templates the library instantiates for its users (`extern template` in the
+// header): mark the template itself, `template <class T> class TESSEL_EXPORT GPScalar`.
+// Instances of std:: and boost:: templates are kept inside by cmake/tessel_exports.map;
+// scripts/check_exports.py (the exported_symbols test) reports anything exported that the
+// public headers do not declare, and any declared free function that is not exported.
 //
 // The header is written by hand rather than generated at configure time, so that sources
 // compiled outside CMake (the fuzz targets) build unchanged. The attribute is the same whether
