@@ -1,12 +1,13 @@
 # One helper per kind of target, so each folder's CMakeLists.txt stays a few declarative lines.
 
 # tessel_cc_library(HDRS <public headers> SRCS <sources>)
-# Adds the sources to the shared library and installs the headers under include/tessel/<folder>,
+# Adds the sources to the library's objects (tessel_objects, from which both the shared library
+# and the static tessel_testing are linked) and installs the headers under include/tessel/<folder>,
 # keeping the source tree's include paths (#include "tessel/core/status.h") valid after install.
 function(tessel_cc_library)
   cmake_parse_arguments(ARG "" "" "HDRS;SRCS" ${ARGN})
   if(ARG_SRCS)
-    target_sources(tessel PRIVATE ${ARG_SRCS})
+    target_sources(tessel_objects PRIVATE ${ARG_SRCS})
   endif()
   file(RELATIVE_PATH _rel ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
   if(ARG_HDRS)
@@ -15,21 +16,22 @@ function(tessel_cc_library)
 endfunction()
 
 # tessel_cc_test(NAME <name> SRCS <sources> [DEPS <extra libraries>])
-# A GoogleTest executable linked against the library; every test case becomes a CTest test.
+# A GoogleTest executable linked against the library's static copy, so that it can call
+# internal code the shared library hides; every test case becomes a CTest test.
 function(tessel_cc_test)
   if(NOT TESSEL_BUILD_TESTS)
     return()
   endif()
   cmake_parse_arguments(ARG "" "NAME" "SRCS;DEPS" ${ARGN})
   add_executable(${ARG_NAME} ${ARG_SRCS})
-  target_link_libraries(${ARG_NAME} PRIVATE tessel GTest::gtest GTest::gmock GTest::gtest_main
+  target_link_libraries(${ARG_NAME} PRIVATE tessel_testing GTest::gtest GTest::gmock GTest::gtest_main
                                             ${ARG_DEPS})
   gtest_discover_tests(${ARG_NAME} DISCOVERY_MODE PRE_TEST
                        PROPERTIES LABELS unit)
 endfunction()
 
 # tessel_cc_benchmark(NAME <name> SRCS <sources> [DEPS <extra libraries>])
-# A Google Benchmark executable. CTest runs it once with a minimal time so it cannot rot;
+# A Google Benchmark executable, linked like the tests against the static copy. CTest runs it once with a minimal time so it cannot rot;
 # real measurements run the binary directly.
 function(tessel_cc_benchmark)
   if(NOT TESSEL_BUILD_BENCHMARKS)
@@ -37,7 +39,7 @@ function(tessel_cc_benchmark)
   endif()
   cmake_parse_arguments(ARG "" "NAME" "SRCS;DEPS" ${ARGN})
   add_executable(${ARG_NAME} ${ARG_SRCS})
-  target_link_libraries(${ARG_NAME} PRIVATE tessel benchmark::benchmark benchmark::benchmark_main
+  target_link_libraries(${ARG_NAME} PRIVATE tessel_testing benchmark::benchmark benchmark::benchmark_main
                                             ${ARG_DEPS})
   add_test(NAME ${ARG_NAME} COMMAND ${ARG_NAME} --benchmark_min_time=0.0001)
   set_tests_properties(${ARG_NAME} PROPERTIES LABELS benchmark)

@@ -17,7 +17,9 @@
 #include <string>
 #include <vector>
 
-class CArchive {
+#include "tessel/core/export.h"
+
+class TESSEL_EXPORT CArchive {
   public:
     enum Mode { store = 0, load = 1 };
 

@@ -8,7 +8,9 @@
 #include <ostream>
 #include <string>
 
-class CStringT {
+#include "tessel/core/export.h"
+
+class TESSEL_EXPORT CStringT {
   public:
     CStringT() = default;
     // A null pointer gives the empty string.

@@ -17,9 +17,11 @@
 
 #include <boost/shared_ptr.hpp>
 
+#include "tessel/core/export.h"
+
 namespace Hwpi {
 
-class GenericParameter {
+class TESSEL_EXPORT GenericParameter {
   public:
     using Ptr = boost::shared_ptr<GenericParameter>;
 

@@ -13,10 +13,11 @@
 #include <vector>
 
 #include "platform/genericparams/generic_parameter.h"
+#include "tessel/core/export.h"
 
 namespace Hwpi {
 
-class GPCollection : public GenericParameter {
+class TESSEL_EXPORT GPCollection : public GenericParameter {
   public:
     GPCollection() = default;
     explicit GPCollection(const std::wstring& name) : GenericParameter(name) {}

@@ -21,14 +21,15 @@
 
 #include "platform/measutil/named_buffer.h"
 #include "platform/measutil/ts_complex.h"
+#include "tessel/core/export.h"
 
 namespace QuorUtility {
 
 // The name of S-parameter (rowPort, colPort): "S%d%d" when both port numbers are below 10,
 // else "S%d_%d" (S21, S3_10, S10_3).
-std::wstring SParameterName(int rowPort, int colPort);
+TESSEL_EXPORT std::wstring SParameterName(int rowPort, int colPort);
 
-class DataMatrix {
+class TESSEL_EXPORT DataMatrix {
   public:
     DataMatrix() = default;
     // One buffer per name, in order, each owning pointCount samples (pointCount < 0 is 0).

@@ -15,15 +15,17 @@
 
 #include <string>
 
+#include "tessel/core/export.h"
+
 namespace QuorUtility {
 
 // term + "(" + (i + 1) + "," + (j + 1) + ")".
-std::wstring eterm_name(const std::wstring& term, int i, int j);
+TESSEL_EXPORT std::wstring eterm_name(const std::wstring& term, int i, int j);
 // The source power calibration term of port i + 1.
-std::wstring src_cal_eterm_name(int i, const std::wstring& suffix);
+TESSEL_EXPORT std::wstring src_cal_eterm_name(int i, const std::wstring& suffix);
 // The reference receiver tracking term of port i + 1.
-std::wstring reference_eterm_name_Classic(int i, const std::wstring& suffix);
+TESSEL_EXPORT std::wstring reference_eterm_name_Classic(int i, const std::wstring& suffix);
 // The test receiver tracking term of port i + 1: "ResponseTracking(b%d)" + suffix.
-std::wstring test_rcv_eterm_name_Classic(int i, const std::wstring& suffix);
+TESSEL_EXPORT std::wstring test_rcv_eterm_name_Classic(int i, const std::wstring& suffix);
 
 }  // namespace QuorUtility

@@ -35,10 +35,11 @@
 #include <boost/shared_ptr.hpp>
 
 #include "platform/measutil/segment.h"
+#include "tessel/core/export.h"
 
 namespace QuorUtility {
 
-class InputArray {
+class TESSEL_EXPORT InputArray {
   public:
     static constexpr std::uint32_t kRecordVersion = 1;
     // Above this many segments, `at` on a plain-value axis reads from the cached point vector.
@@ -121,6 +122,6 @@ class InputArray {
 // Gives every non-empty axis of `arrays` the same segment boundaries: each axis is cut at the
 // union of the first-point indices of all segments of all axes (indices at or beyond an axis'
 // length do not cut it). Point values do not change. Empty axes stay empty.
-void ConformSegments(std::vector<InputArray>& arrays);
+TESSEL_EXPORT void ConformSegments(std::vector<InputArray>& arrays);
 
 }  // namespace QuorUtility

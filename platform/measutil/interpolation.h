@@ -11,15 +11,16 @@
 #include <vector>
 
 #include "platform/measutil/input_array.h"
+#include "tessel/core/export.h"
 
 namespace QuorUtility {
 
 // The stimulus at fractional index `index`, interpolated linearly between neighbouring
 // points; whole indices give the points exactly. The index is clamped to 0 .. size() - 1
 // (NaN counts as 0). An empty axis gives 0.0.
-double LinearInterpolate(const InputArray& axis, double index);
+TESSEL_EXPORT double LinearInterpolate(const InputArray& axis, double index);
 // The same for a trace of floats, computed in double.
-double LinearInterpolate(const std::vector<float>& values, double index);
+TESSEL_EXPORT double LinearInterpolate(const std::vector<float>& values, double index);
 
 // The fractional index at which the axis takes `value`. When the axis passes through the value
 // more than once (an axis that turns back, or a flat run at the value, also a run of equal
@@ -29,7 +30,7 @@ double LinearInterpolate(const std::vector<float>& values, double index);
 // gives the index of the point whose value is nearest (so a value beyond either end of a
 // monotonic axis clamps to that end's index; ties go to the point nearest `start`). An empty
 // axis or a NaN value gives 0.0. Each segment is searched in O(log size).
-double FindNearestIndex(const InputArray& axis, double start, double value);
+TESSEL_EXPORT double FindNearestIndex(const InputArray& axis, double start, double value);
 
 // Searches data[0 .. lastIndex], taken as straight between neighbours, for the first position
 // at which it equals `target`, going right (increasing positions) or left from `start`, within
@@ -39,10 +40,11 @@ double FindNearestIndex(const InputArray& axis, double start, double value);
 // to the target the position nearest the start is taken. Returns true and stores x in
 // `result` when found; otherwise false with `result` untouched. Null data, lastIndex < 0, an
 // empty window or NaN arguments find nothing.
-bool ValueSearch(double start, const float* data, int lastIndex, double lo, double hi,
-                 bool searchRight, double target, double& result);
+TESSEL_EXPORT bool ValueSearch(double start, const float* data, int lastIndex, double lo, double hi,
+                               bool searchRight, double target, double& result);
 // The same over a vector; lastIndex is limited to data.size() - 1.
-bool ValueSearch(double start, const std::vector<float>& data, int lastIndex, double lo, double hi,
-                 bool searchRight, double target, double& result);
+TESSEL_EXPORT bool ValueSearch(double start, const std::vector<float>& data, int lastIndex,
+                               double lo, double hi, bool searchRight, double target,
+                               double& result);
 
 }  // namespace QuorUtility

@@ -12,10 +12,11 @@
 #include <vector>
 
 #include "platform/measutil/ts_complex.h"
+#include "tessel/core/export.h"
 
 namespace QuorUtility {
 
-struct NamedBuffer {
+struct TESSEL_EXPORT NamedBuffer {
     std::wstring name;
     std::wstring auxName;
     const TsComplex* data = nullptr;  // null until set

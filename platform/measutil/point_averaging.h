@@ -16,7 +16,9 @@
 #include <set>
 #include <vector>
 
-struct PAReceiver {
+#include "tessel/core/export.h"
+
+struct TESSEL_EXPORT PAReceiver {
     std::int32_t mode = 0;    // 1 in eight-channel mode, else 0
     std::int32_t slotId = 0;  // slot number + 1; 0 when no slot is designated
 
@@ -36,7 +38,7 @@ struct PAReceiver {
 
 static_assert(sizeof(PAReceiver) == 2 * sizeof(std::int32_t), "PAReceiver is two 32-bit words");
 
-struct PAParameter {
+struct TESSEL_EXPORT PAParameter {
     PAReceiver numerator;
     PAReceiver denominator;
     bool ratioed = false;         // Init's flag: the denominator takes part
@@ -68,7 +70,7 @@ struct PAParameter {
 // Phase-stitch settings of the averaging layer; all zero after default construction.
 // PAComponent::SetPhaseStitch fills the first five fields and the indices; the step limit and
 // the two step weights are the averaging layer's own tuning and are left as they are.
-struct StitchPhase {
+struct TESSEL_EXPORT StitchPhase {
     std::int32_t receiverSlotId = 0;  // slot id (slot + 1) of the stitched numerator, 0 = none
     bool enabled = false;             // stitching has been configured
     bool edgePoints = false;          // an edge point is inserted on either side of each split
@@ -80,7 +82,7 @@ struct StitchPhase {
     float stepWeightAfter = 0.0f;     // target step (both 0: equal weights)
 };
 
-class PAComponent {
+class TESSEL_EXPORT PAComponent {
   public:
     // Records phase stitching for `parameter`: the StitchPhase takes the numerator's slot id,
     // enabled = true, the stitch indices (as given), the settling and lead-in point counts

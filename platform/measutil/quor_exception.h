@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
-class QuorException : public std::exception {
+#include "tessel/core/export.h"
+
+class TESSEL_EXPORT QuorException : public std::exception {
   public:
     explicit QuorException(long code) : code_(code) {}
     QuorException(long code, std::wstring text) : code_(code), texts_{std::move(text)} {}

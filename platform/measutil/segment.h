@@ -17,11 +17,13 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "tessel/core/export.h"
+
 namespace QuorUtility {
 
 enum class SegmentType : std::int32_t { kLinear = 0, kLog = 1, kFixed = 2 };
 
-class Segment {
+class TESSEL_EXPORT Segment {
   public:
     // An empty segment (no points).
     Segment() = default;

@@ -9,9 +9,11 @@
 #include <cmath>
 #include <type_traits>
 
+#include "tessel/core/export.h"
+
 namespace QuorUtility {
 
-class TsComplex {
+class TESSEL_EXPORT TsComplex {
   public:
     float re;
     float im;

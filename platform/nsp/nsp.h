@@ -13,6 +13,7 @@
 #pragma once
 
 #include "platform/measutil/ts_complex.h"
+#include "tessel/core/export.h"
 
 using SCplx = QuorUtility::TsComplex;
 
@@ -34,21 +35,21 @@ inline constexpr int kNspOutBitRev = 128;
 // one of kNspForward and kNspInverse, or the backend runs out of memory for a plan. Any address
 // is accepted: on FFTW, arrays with its SIMD alignment (16 bytes, as malloc and operator new
 // give) are transformed where they are, others through an aligned buffer kept per thread.
-void nspcFft(SCplx* vec, int order, int flags);
+TESSEL_EXPORT void nspcFft(SCplx* vec, int order, int flags);
 
 // Multiplies vec[i] by the Kaiser window of n points,
 //   w[i] = I0(alpha·sqrt(h² - (i - h)²)) / I0(alpha·h),  h = (n - 1)/2,
 // I0 the modified Bessel function of order 0, evaluated in double. The window is even in
 // alpha; a NaN or infinite alpha leaves vec unchanged.
-void nspsWinKaiser(float* vec, int n, float alpha);
+TESSEL_EXPORT void nspsWinKaiser(float* vec, int n, float alpha);
 
 // Returns the mean of vec[0..n-1], summed in double; 0 when n <= 0 or vec is null.
-float nspsMean(const float* vec, int n);
+TESSEL_EXPORT float nspsMean(const float* vec, int n);
 
 // dst[i] = value.
-void nspsbSet(float value, float* dst, int n);
+TESSEL_EXPORT void nspsbSet(float value, float* dst, int n);
 // dst[i] *= value.
-void nspsbMpy1(float value, float* dst, int n);
+TESSEL_EXPORT void nspsbMpy1(float value, float* dst, int n);
 
 // The complex value (re, im).
 inline SCplx nspcSet(float re, float im) {
@@ -60,14 +61,14 @@ inline SCplx nspcMpy(SCplx a, SCplx b) {
 }
 
 // dst[i] = 0.
-void nspcbZero(SCplx* dst, int n);
+TESSEL_EXPORT void nspcbZero(SCplx* dst, int n);
 // dst[i] = src[i].
-void nspcbCopy(const SCplx* src, SCplx* dst, int n);
+TESSEL_EXPORT void nspcbCopy(const SCplx* src, SCplx* dst, int n);
 // dst[i] *= value.
-void nspcbMpy1(SCplx value, SCplx* dst, int n);
+TESSEL_EXPORT void nspcbMpy1(SCplx value, SCplx* dst, int n);
 // dst[i] *= src[i]: the second argument receives the product.
-void nspcbMpy2(const SCplx* src, SCplx* dst, int n);
+TESSEL_EXPORT void nspcbMpy2(const SCplx* src, SCplx* dst, int n);
 // dst[i] = src1[i]·src2[i].
-void nspcbMpy3(const SCplx* src1, const SCplx* src2, SCplx* dst, int n);
+TESSEL_EXPORT void nspcbMpy3(const SCplx* src1, const SCplx* src2, SCplx* dst, int n);
 // mag[i] = |src[i]|, formed in double and rounded to float.
-void nspcbMag(const SCplx* src, float* mag, int n);
+TESSEL_EXPORT void nspcbMag(const SCplx* src, float* mag, int n);

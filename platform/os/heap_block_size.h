@@ -15,6 +15,8 @@
 #include <cstddef>
 #include <new>
 
+#include "tessel/core/export.h"
+
 namespace HostOs {
 
 inline constexpr std::size_t kUnknownBlockSize = static_cast<std::size_t>(-1);
@@ -22,14 +24,14 @@ inline constexpr std::size_t kUnknownBlockSize = static_cast<std::size_t>(-1);
 // Allocates a heap block of `bytes` bytes (aligned as malloc aligns) and records its size.
 // Returns null when the heap is exhausted. A zero-byte request yields a distinct block of
 // recorded size 0.
-void* TrackedAlloc(std::size_t bytes);
+TESSEL_EXPORT void* TrackedAlloc(std::size_t bytes);
 
 // Releases a block returned by TrackedAlloc. Null and pointers the registry does not know are
 // ignored (nothing is released).
-void TrackedFree(void* block);
+TESSEL_EXPORT void TrackedFree(void* block);
 
 // The size in bytes of the live tracked block starting at `block`, or kUnknownBlockSize.
-std::size_t HeapBlockSize(const void* block);
+TESSEL_EXPORT std::size_t HeapBlockSize(const void* block);
 
 // A standard allocator over the tracked heap, so that a std::vector's element array is a block
 // whose size (the vector's capacity in bytes) HeapBlockSize knows.

@@ -7,8 +7,10 @@
 
 #include <cstdint>
 
+#include "tessel/core/export.h"
+
 // A calendar time, field by field. Months run 1..12, the day of the week 0 (Sunday)..6.
-struct SYSTEMTIME {
+struct TESSEL_EXPORT SYSTEMTIME {
     std::uint16_t wYear;
     std::uint16_t wMonth;
     std::uint16_t wDayOfWeek;
@@ -20,4 +22,4 @@ struct SYSTEMTIME {
 };
 
 // Stores the current UTC time, to the millisecond, into *time. A null pointer is ignored.
-void GetSystemTime(SYSTEMTIME* time);
+TESSEL_EXPORT void GetSystemTime(SYSTEMTIME* time);

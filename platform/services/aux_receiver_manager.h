@@ -7,9 +7,11 @@
 
 #include <string>
 
+#include "tessel/core/export.h"
+
 namespace Interface {
 
-class IAuxReceiverManager {
+class TESSEL_EXPORT IAuxReceiverManager {
   public:
     virtual ~IAuxReceiverManager() = default;
 

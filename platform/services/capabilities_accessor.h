@@ -15,13 +15,15 @@
 #include <memory>
 #include <typeinfo>
 
+#include "tessel/core/export.h"
+
 namespace QuorUtility {
 
 // Kind and instance under which the host application's services are registered.
 inline constexpr long kHostServiceKind = 3;
 inline constexpr long kHostServiceInstance = 0;
 
-class ICapabilitiesAccessor {
+class TESSEL_EXPORT ICapabilitiesAccessor {
   public:
     virtual ~ICapabilitiesAccessor() = default;
 
@@ -42,6 +44,6 @@ class ICapabilitiesAccessor {
 };
 
 // Returns a new accessor onto the process-wide service registry.
-std::unique_ptr<ICapabilitiesAccessor> CreateCapabilitiesAccessor();
+TESSEL_EXPORT std::unique_ptr<ICapabilitiesAccessor> CreateCapabilitiesAccessor();
 
 }  // namespace QuorUtility

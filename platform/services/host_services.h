@@ -26,16 +26,17 @@
 #include <vector>
 
 #include "platform/services/test_set.h"
+#include "tessel/core/export.h"
 
 namespace HostServices {
 
 // One slot of the slot map: 1-based ports, -1 when none (see ITestSet::GetSlotMap).
-struct SlotMapEntry {
+struct TESSEL_EXPORT SlotMapEntry {
     int testPort = -1;
     int referencePort = -1;
 };
 
-struct TestSetConfig {
+struct TESSEL_EXPORT TestSetConfig {
     int portCount = 4;
     int internalPortCount = 4;
     int sourceCount = 4;
@@ -47,7 +48,7 @@ struct TestSetConfig {
     bool referenceRatiosNeedFlippedSlots = true;
 };
 
-struct HardwareConfig {
+struct TESSEL_EXPORT HardwareConfig {
     std::vector<double> bandBreaks = {10e6, 750e6, 1.5e9, 3.2e9, 6.4e9};
     std::vector<double> additionalBandBreaks = {13.5e9, 20e9};
     // Band number -> frequency offset (Hz) of the bands that carry one.
@@ -58,7 +59,7 @@ struct HardwareConfig {
     std::vector<double> ratingSteps = {13.5e9, 20e9};
 };
 
-struct AuxReceiver {
+struct TESSEL_EXPORT AuxReceiver {
     std::wstring name;
     int property = 0;
     // Empty for a receiver that is not in the catalogue.
@@ -66,7 +67,7 @@ struct AuxReceiver {
     bool ordered = false;
 };
 
-struct Configuration {
+struct TESSEL_EXPORT Configuration {
     TestSetConfig testSet;
     HardwareConfig hardware;
     // Spur frequencies (Hz). A piece's value at a point is the number of spurs below the point's
@@ -76,23 +77,23 @@ struct Configuration {
 };
 
 // The configuration the stand-ins answer from.
-const Configuration& CurrentConfiguration();
+TESSEL_EXPORT const Configuration& CurrentConfiguration();
 // Replaces it; the change is seen by the next query of every stand-in service.
-void SetConfiguration(const Configuration& configuration);
+TESSEL_EXPORT void SetConfiguration(const Configuration& configuration);
 // Back to the default configuration.
-void ResetConfiguration();
+TESSEL_EXPORT void ResetConfiguration();
 
 // One call of the stand-in error-report service.
-struct ReportedError {
+struct TESSEL_EXPORT ReportedError {
     long code;
     std::wstring message;
 };
-const std::vector<ReportedError>& ReportedErrors();
-void ClearReportedErrors();
+TESSEL_EXPORT const std::vector<ReportedError>& ReportedErrors();
+TESSEL_EXPORT void ClearReportedErrors();
 
 // Installs `service`, a pointer to the interface whose pointer type is `pointerType` cast to
 // void*, as the host's object for that interface (kind 3, instance 0); null removes it.
-void InstallService(const std::type_info& pointerType, void* service);
+TESSEL_EXPORT void InstallService(const std::type_info& pointerType, void* service);
 
 // Installs `service` as the host's object for interface I until removed; not owned, it must
 // outlive its installation.
@@ -106,17 +107,17 @@ void RemoveService() {
     InstallService(typeid(I*), nullptr);
 }
 // Removes every installed object.
-void RemoveAllServices();
+TESSEL_EXPORT void RemoveAllServices();
 
 // Number of accessors CreateCapabilitiesAccessor has made in this process.
-int AccessorsCreated();
+TESSEL_EXPORT int AccessorsCreated();
 
 // Default configuration, no installed objects, no recorded errors.
-void ResetAll();
+TESSEL_EXPORT void ResetAll();
 
 // Resets everything on construction and again on destruction, so a test starts from the
 // defaults and leaves them behind.
-class ScopedReset {
+class TESSEL_EXPORT ScopedReset {
   public:
     ScopedReset() { ResetAll(); }
     ~ScopedReset() { ResetAll(); }

@@ -7,7 +7,9 @@
 
 #include <vector>
 
-class IHWSpurs {
+#include "tessel/core/export.h"
+
+class TESSEL_EXPORT IHWSpurs {
   public:
     virtual ~IHWSpurs() = default;
 

@@ -7,7 +7,9 @@
 
 #include <vector>
 
-class INAHardwareCaps {
+#include "tessel/core/export.h"
+
+class TESSEL_EXPORT INAHardwareCaps {
   public:
     virtual ~INAHardwareCaps() = default;
 

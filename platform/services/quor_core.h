@@ -2,10 +2,11 @@
 #pragma once
 
 #include "platform/services/test_set.h"
+#include "tessel/core/export.h"
 
 namespace QuorApp {
 
-class IQuorCore {
+class TESSEL_EXPORT IQuorCore {
   public:
     virtual ~IQuorCore() = default;
 

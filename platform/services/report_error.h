@@ -3,9 +3,11 @@
 
 #include <string>
 
+#include "tessel/core/export.h"
+
 namespace QuorApp {
 
-class IReportErrorInternal {
+class TESSEL_EXPORT IReportErrorInternal {
   public:
     virtual ~IReportErrorInternal() = default;
 

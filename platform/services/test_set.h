@@ -7,12 +7,14 @@
 
 #include <string>
 
+#include "tessel/core/export.h"
+
 // Reference-port values of the slot map that mark the shared reference receiver R.
 inline constexpr int kSlotMapSharedR = 100000;
 // R together with the reference receivers of ports 1 to 4.
 inline constexpr int kSlotMapSharedRWithReferences = 100001;
 
-class ITestSet {
+class TESSEL_EXPORT ITestSet {
   public:
     virtual ~ITestSet() = default;
 

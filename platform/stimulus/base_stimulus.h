@@ -15,8 +15,9 @@
 
 #include "platform/genericparams/gp_collection.h"
 #include "platform/measutil/input_array.h"
+#include "tessel/core/export.h"
 
-class AIBaseStimulus {
+class TESSEL_EXPORT AIBaseStimulus {
   public:
     AIBaseStimulus() : settings_(L"Settings") {}
 

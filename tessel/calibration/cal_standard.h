@@ -22,6 +22,7 @@
 #include <complex>
 #include <vector>
 
+#include "tessel/core/export.h"
 #include "tessel/core/types.h"
 
 namespace Tessel {
@@ -32,7 +33,7 @@ using Complexd = std::complex<double>;
 using SParams2 = std::array<Complexd, 4>;
 
 // The offset line in front of a standard's termination (or the whole of a thru).
-struct CalOffset {
+struct TESSEL_EXPORT CalOffset {
     double delay = 0.0;  // one-way delay, s
     double loss = 0.0;   // Ω/s at 1 GHz
     double z0 = 50.0;    // characteristic impedance, Ω
@@ -40,7 +41,7 @@ struct CalOffset {
 
 enum class StandardKind { Open, Short, Load, Thru, ReflectionData, TwoPortData };
 
-class CalStandard {
+class TESSEL_EXPORT CalStandard {
   public:
     static CalStandard Open(const std::array<double, 4>& c, const CalOffset& offset = {});
     static CalStandard Short(const std::array<double, 4>& l, const CalOffset& offset = {});
@@ -88,6 +89,6 @@ class CalStandard {
 };
 
 // S-parameters of an offset line of the given definition, in the reference impedance z0.
-SParams2 OffsetLine(const CalOffset& offset, double f, double z0);
+TESSEL_EXPORT SParams2 OffsetLine(const CalOffset& offset, double f, double z0);
 
 }  // namespace Tessel

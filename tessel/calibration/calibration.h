@@ -36,6 +36,7 @@
 #include <vector>
 
 #include "tessel/calibration/cal_standard.h"
+#include "tessel/core/export.h"
 #include "tessel/core/status.h"
 #include "tessel/core/types.h"
 #include "tessel/correction/correction_algorithm.h"
@@ -43,14 +44,14 @@
 namespace Tessel {
 
 // The status of the points [start, stop).
-struct PointRangeStatus {
+struct TESSEL_EXPORT PointRangeStatus {
     int start = 0;
     int stop = 0;
     long status = kOk;
 };
 
 // Solved error terms of one calibration.
-struct CalibrationResult {
+struct TESSEL_EXPORT CalibrationResult {
     std::vector<std::wstring> names;            // register order
     std::vector<std::vector<TsComplex>> terms;  // terms[k] belongs to names[k], one per point
     std::vector<PointRangeStatus> ranges;       // consecutive, covering the sweep
@@ -65,14 +66,14 @@ struct CalibrationResult {
 };
 
 // One reflection standard as measured at a port.
-struct ReflectionMeasurement {
+struct TESSEL_EXPORT ReflectionMeasurement {
     CalStandard standard;
     int port = 1;
     std::vector<TsComplex> raw;
 };
 
 // One two-port standard between port1 (the standard's port 1) and port2.
-struct TwoPortMeasurement {
+struct TESSEL_EXPORT TwoPortMeasurement {
     CalStandard standard;
     int port1 = 1;
     int port2 = 2;
@@ -80,7 +81,7 @@ struct TwoPortMeasurement {
 };
 
 // Everything measured for a one- or two-port calibration.
-struct CalibrationData {
+struct TESSEL_EXPORT CalibrationData {
     std::vector<double> frequencies;  // Hz, one per point
     double z0 = 50.0;                 // reference impedance of the standards' definitions, Ω
     std::vector<ReflectionMeasurement> reflections;
@@ -97,7 +98,7 @@ struct CalibrationData {
 
 // One standard for a response calibration: its definition and the raw values of the
 // response's receiver or parameter.
-struct ResponseMeasurement {
+struct TESSEL_EXPORT ResponseMeasurement {
     CalStandard standard;
     std::vector<TsComplex> raw;
 };
@@ -112,13 +113,15 @@ enum class ResponsePath {
 // Without isolation the tracking is the least-squares fit over all standards (at least one;
 // with a single standard, raw / actual). With isolation at least two standards are needed and
 // both terms are fitted (exact with two).
-long SolveResponse(const std::vector<double>& frequencies, double z0, ResponsePath path,
-                   const std::vector<ResponseMeasurement>& standards, bool withIsolation,
-                   const std::wstring& rawName, CalibrationResult& result);
+TESSEL_EXPORT long SolveResponse(const std::vector<double>& frequencies, double z0,
+                                 ResponsePath path,
+                                 const std::vector<ResponseMeasurement>& standards,
+                                 bool withIsolation, const std::wstring& rawName,
+                                 CalibrationResult& result);
 
 // One-port calibration of `port` from its reflection measurements (others are ignored): exact
 // with three standards, least squares with more.
-long SolveOnePort(const CalibrationData& data, int port, CalibrationResult& result);
+TESSEL_EXPORT long SolveOnePort(const CalibrationData& data, int port, CalibrationResult& result);
 
 enum class TwoPortMethod {
     Solt,              // one-port terms of each port (>= 3 standards each) and a known thru
@@ -133,14 +136,14 @@ enum class TwoPortMethod {
 // take the isolation off the raw transmissions, remove the switch terms from the two-port raw
 // data and turn their seven terms into twelve with them. For EnhancedResponse port1 is the
 // source port S and port2 the receiving port R: the terms are those of EnhancedResponse({R, S}).
-long SolveTwoPort(TwoPortMethod method, const CalibrationData& data, int port1, int port2,
-                  CalibrationResult& result);
+TESSEL_EXPORT long SolveTwoPort(TwoPortMethod method, const CalibrationData& data, int port1,
+                                int port2, CalibrationResult& result);
 
 // SOLT of N ports for NPort(N, ports): the one-port terms of every port (>= 3 reflection
 // standards each) and a known thru between every pair of ports: N·(N−1)/2 two-port
 // measurements, each pair once, in either orientation. Takes no isolation (crosstalk terms
 // are zero) and no switch terms. For two ports it equals SolveTwoPort(Solt) without isolation.
-long SolveNPortSolt(const CalibrationData& data, const std::vector<int>& ports,
-                    CalibrationResult& result);
+TESSEL_EXPORT long SolveNPortSolt(const CalibrationData& data, const std::vector<int>& ports,
+                                  CalibrationResult& result);
 
 }  // namespace Tessel

@@ -11,13 +11,14 @@
 #include "platform/measutil/ts_complex.h"
 #include "platform/stimulus/base_stimulus.h"
 #include "tessel/converter/stimulus_range.h"
+#include "tessel/core/export.h"
 
 // True when the whole sweep and the one differing active sub-sweep run in opposite directions
 // and share a band break at the same fractional point index. Segments of the sub-sweep missing
 // against the whole sweep hold no break.
-bool OpposedSweepsShareBreak(AIBaseStimulus& s);
+TESSEL_EXPORT bool OpposedSweepsShareBreak(AIBaseStimulus& s);
 
-class MixBandBreakHelper {
+class TESSEL_EXPORT MixBandBreakHelper {
   public:
     MixBandBreakHelper() = default;
 

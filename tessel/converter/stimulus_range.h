@@ -14,8 +14,9 @@
 #include "platform/measutil/segment.h"
 #include "platform/stimulus/base_stimulus.h"
 #include "tessel/converter/band_breaks.h"
+#include "tessel/core/export.h"
 
-class MixStimulusRange {
+class TESSEL_EXPORT MixStimulusRange {
   public:
     static constexpr int settlingPoints = 40;
     static constexpr int kShortLeadIn = 40;

@@ -9,7 +9,9 @@
 
 #include <type_traits>
 
-struct TsComplex {
+#include "tessel/core/export.h"
+
+struct TESSEL_EXPORT TsComplex {
     float re;
     float im;
 };

@@ -18,11 +18,12 @@
 #include "platform/services/quor_core.h"
 #include "platform/services/report_error.h"
 #include "platform/services/test_set.h"
+#include "tessel/core/export.h"
 
 namespace Tessel {
 
 // Returns the process-wide capabilities accessor, created by the first call.
-QuorUtility::ICapabilitiesAccessor& CapabilitiesAccessor();
+TESSEL_EXPORT QuorUtility::ICapabilitiesAccessor& CapabilitiesAccessor();
 
 // Returns the accessor's key for interface I, asked for on the first call only.
 template <class I>

@@ -15,12 +15,13 @@
 
 #include <boost/shared_ptr.hpp>
 
+#include "tessel/core/export.h"
 #include "tessel/core/status.h"
 #include "tessel/core/types.h"
 
 namespace Tessel {
 
-class ICorrectionAlgorithm {
+class TESSEL_EXPORT ICorrectionAlgorithm {
   public:
     // Error-term range of a term name. No algorithm of the library distinguishes ranges, so
     // every algorithm answers ETERM_RANGE_DEFAULT; other enumerators belong to the host.

@@ -11,23 +11,26 @@
 
 #include <vector>
 
+#include "tessel/core/export.h"
 #include "tessel/core/types.h"
 
 namespace Tessel {
 
 // Response correction: out = raw / tracking. Returns 0.
-long CorrectResponse(const TsComplex* raw, const TsComplex* tracking, TsComplex* out, int start,
-                     int stop);
+TESSEL_EXPORT long CorrectResponse(const TsComplex* raw, const TsComplex* tracking, TsComplex* out,
+                                   int start, int stop);
 
 // Response and isolation correction: out = (raw - isolation) / tracking. Returns 0.
-long CorrectResponseIsol(const TsComplex* raw, const TsComplex* tracking,
-                         const TsComplex* isolation, TsComplex* out, int start, int stop);
+TESSEL_EXPORT long CorrectResponseIsol(const TsComplex* raw, const TsComplex* tracking,
+                                       const TsComplex* isolation, TsComplex* out, int start,
+                                       int stop);
 
 // Three-term one-port correction: m = raw - directivity;
 // out = m / (reflectionTracking + sourceMatch·m).
 // Returns kFail (writing nothing) when any input pointer is null, else 0.
-long Correct1Port(const TsComplex* raw, const TsComplex* directivity, const TsComplex* sourceMatch,
-                  const TsComplex* reflectionTracking, int start, int stop, TsComplex* out);
+TESSEL_EXPORT long Correct1Port(const TsComplex* raw, const TsComplex* directivity,
+                                const TsComplex* sourceMatch, const TsComplex* reflectionTracking,
+                                int start, int stop, TsComplex* out);
 
 // Twelve-term two-port correction.
 // raw and out: S11, S12, S21, S22 (the first 4 entries are used).
@@ -38,14 +41,16 @@ long Correct1Port(const TsComplex* raw, const TsComplex* directivity, const TsCo
 //   11 crosstalk rev (may be null; a null crosstalk term means no crosstalk).
 // Returns kInvalidArg (writing nothing) when a vector is too short, or when the range is not
 // empty and start is negative (such points lie before every array); else 0.
-long Correct2Port(std::vector<const TsComplex*> raw, std::vector<const TsComplex*> errorTerms,
-                  int start, int stop, std::vector<TsComplex*> out);
+TESSEL_EXPORT long Correct2Port(std::vector<const TsComplex*> raw,
+                                std::vector<const TsComplex*> errorTerms, int start, int stop,
+                                std::vector<TsComplex*> out);
 
 // Source-match correction of a reference receiver:
 // out = rawReference / (referenceTracking·(1 - sourceMatch·reflection)), where reflection is
 // the corrected reflection coefficient of the same port (the output of Correct1Port).
-void CorrectRefReceiver(const TsComplex* reflection, const TsComplex* rawReference,
-                        const TsComplex* sourceMatch, const TsComplex* referenceTracking, int start,
-                        int stop, TsComplex* out);
+TESSEL_EXPORT void CorrectRefReceiver(const TsComplex* reflection, const TsComplex* rawReference,
+                                      const TsComplex* sourceMatch,
+                                      const TsComplex* referenceTracking, int start, int stop,
+                                      TsComplex* out);
 
 }  // namespace Tessel

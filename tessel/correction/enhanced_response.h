@@ -22,11 +22,12 @@
 
 #include <boost/shared_ptr.hpp>
 
+#include "tessel/core/export.h"
 #include "tessel/correction/n_port.h"
 
 namespace Tessel {
 
-class EnhancedResponse : public NPort {
+class TESSEL_EXPORT EnhancedResponse : public NPort {
   public:
     // ports = {R, S}. Throws std::invalid_argument("Invalid argument") unless ports holds two
     // different port numbers.

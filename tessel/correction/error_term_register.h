@@ -30,13 +30,14 @@
 
 #include <boost/shared_ptr.hpp>
 
+#include "tessel/core/export.h"
 #include "tessel/core/types.h"
 
 namespace Tessel {
 
 class ErrorTermRegisterImpl;
 
-class ErrorTermRegister {
+class TESSEL_EXPORT ErrorTermRegister {
   public:
     // Builds the register for the given ports (sorted ascending; a port listed twice maps to
     // its later index). Throws std::invalid_argument("Invalid argument") when portCount differs

@@ -29,11 +29,12 @@
 #include <string>
 #include <vector>
 
+#include "tessel/core/export.h"
 #include "tessel/correction/n_port.h"
 
 namespace Tessel {
 
-class MatchAlg : public ICorrectionAlgorithm {
+class TESSEL_EXPORT MatchAlg : public ICorrectionAlgorithm {
   public:
     // Builds the names for portCount ports (ports[0 .. portCount-1]); match correction starts
     // on for every port. The embedded NPort is built for max(portCount, 1) ports and for {1}

@@ -30,6 +30,7 @@
 
 #include <boost/shared_ptr.hpp>
 
+#include "tessel/core/export.h"
 #include "tessel/correction/correction_algorithm.h"
 
 namespace Tessel {
@@ -40,10 +41,10 @@ class NPortImpl;
 // first checks that every raw and error-term array holds at least `stop` samples, as far as the
 // host heap can tell the size of the array's block; an array whose size cannot be known passes.
 // A failed check makes ApplyCorrection return false without writing anything.
-void SetEnableDebugSizeChecks(bool enable);
-bool GetEnableDebugSizeChecks();
+TESSEL_EXPORT void SetEnableDebugSizeChecks(bool enable);
+TESSEL_EXPORT bool GetEnableDebugSizeChecks();
 
-class NPort : public ICorrectionAlgorithm {
+class TESSEL_EXPORT NPort : public ICorrectionAlgorithm {
   public:
     // Builds the algorithm for portCount ports. Throws std::invalid_argument("Invalid
     // argument") when portCount differs from ports.size().

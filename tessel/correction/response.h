@@ -20,13 +20,14 @@
 
 #include <boost/shared_ptr.hpp>
 
+#include "tessel/core/export.h"
 #include "tessel/correction/correction_algorithm.h"
 
 namespace Tessel {
 
 class ResponseImpl;
 
-class Response : public ICorrectionAlgorithm {
+class TESSEL_EXPORT Response : public ICorrectionAlgorithm {
   public:
     explicit Response(const wchar_t* rawName);
     Response(const Response& other);
@@ -62,7 +63,7 @@ class Response : public ICorrectionAlgorithm {
     boost::shared_ptr<ResponseImpl> impl_;
 };
 
-class ResponseIsol : public ICorrectionAlgorithm {
+class TESSEL_EXPORT ResponseIsol : public ICorrectionAlgorithm {
   public:
     explicit ResponseIsol(const wchar_t* rawName);
     ResponseIsol(const ResponseIsol& other);

@@ -24,9 +24,11 @@
 #include <string>
 #include <vector>
 
+#include "tessel/core/export.h"
+
 namespace QuorUtility {
 
-class Archive {
+class TESSEL_EXPORT Archive {
   public:
     // The file handle of an archive over memory, or of a file archive whose file is closed.
     static constexpr int kInvalidHandle = -1;

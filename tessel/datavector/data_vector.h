@@ -23,13 +23,14 @@
 #include <boost/shared_ptr.hpp>
 
 #include "platform/os/system_time.h"
+#include "tessel/core/export.h"
 #include "tessel/core/types.h"
 #include "tessel/datavector/archive.h"
 #include "tessel/datavector/data_vector_base.h"
 
 namespace Tessel {
 
-class DataVector {
+class TESSEL_EXPORT DataVector {
   public:
     enum DataType { DataTypeScalar = 0, DataTypeComplex = 1 };
 

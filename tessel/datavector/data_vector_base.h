@@ -18,13 +18,14 @@
 
 #include <vector>
 
+#include "tessel/core/export.h"
 #include "tessel/datavector/archive.h"
 #include "tessel/format/data_format.h"
 #include "tessel/format/na_unit.h"
 
 namespace Tessel {
 
-class DataVectorBase {
+class TESSEL_EXPORT DataVectorBase {
   public:
     virtual ~DataVectorBase();
 

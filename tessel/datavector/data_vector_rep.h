@@ -9,12 +9,13 @@
 
 #include "platform/measutil/ts_complex.h"
 #include "tessel/core/complex_struct.h"
+#include "tessel/core/export.h"
 #include "tessel/datavector/data_vector_base.h"
 
 namespace Tessel {
 
 template <class T>
-class DataVectorRep : public DataVectorBase {
+class TESSEL_EXPORT DataVectorRep : public DataVectorBase {
   public:
     DataVectorRep() = default;
 

@@ -23,12 +23,13 @@
 
 #include <boost/shared_ptr.hpp>
 
+#include "tessel/core/export.h"
 #include "tessel/datavector/data_vector.h"
 
 namespace Tessel {
 
 // The dimension record of a multi-vector.
-struct MultiVectorData {
+struct TESSEL_EXPORT MultiVectorData {
     std::unique_ptr<DataVectorBase> representation;  // all elements, in one array
     DataVector::DataType dataType = DataVector::DataTypeComplex;
     std::vector<int> dimensions;  // each >= 1, at least one
@@ -39,7 +40,7 @@ struct MultiVectorData {
     std::wstring name;
 };
 
-class MultiVector : public DataVector {
+class TESSEL_EXPORT MultiVector : public DataVector {
   public:
     // A multi-vector of the given dimensions: empty name, unit UnitNone, valid index 0 and
     // every element the missing-data value. An empty dimension list, a dimension below 1, or

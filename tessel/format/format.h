@@ -10,11 +10,12 @@
 #include <vector>
 
 #include "platform/measutil/input_array.h"
+#include "tessel/core/export.h"
 #include "tessel/core/types.h"
 
 namespace Tessel {
 
-class Format {
+class TESSEL_EXPORT Format {
   public:
     Format();
     Format(const Format&) = default;

@@ -15,49 +15,51 @@
 
 #include <vector>
 
+#include "tessel/core/export.h"
 #include "tessel/core/types.h"
 
 namespace Tessel {
 
 // Log magnitude, TsComplex::LogMag: 10·log10(re² + im²) dB.
-long FormatDataLogMag(const TsComplex* in, float* out, int n);
-long FormatDataLogMag(const std::vector<TsComplex>& in, std::vector<float>& out);
+TESSEL_EXPORT long FormatDataLogMag(const TsComplex* in, float* out, int n);
+TESSEL_EXPORT long FormatDataLogMag(const std::vector<TsComplex>& in, std::vector<float>& out);
 // Range form over [first, last): `out` grows to `last` elements when shorter and never
 // shrinks; first >= last writes nothing.
-long FormatDataLogMag(const std::vector<TsComplex>& in, std::vector<float>& out, int first,
-                      int last);
+TESSEL_EXPORT long FormatDataLogMag(const std::vector<TsComplex>& in, std::vector<float>& out,
+                                    int first, int last);
 
 // 10·log10|re| of samples that hold a power in their real part.
-long FormatData10LogMag(const TsComplex* in, float* out, int n);
+TESSEL_EXPORT long FormatData10LogMag(const TsComplex* in, float* out, int n);
 
 // Linear magnitude hypot(re, im).
-long FormatDataLinMag(const TsComplex* in, float* out, int n);
-long FormatDataLinMag(const std::vector<TsComplex>& in, std::vector<float>& out);
+TESSEL_EXPORT long FormatDataLinMag(const TsComplex* in, float* out, int n);
+TESSEL_EXPORT long FormatDataLinMag(const std::vector<TsComplex>& in, std::vector<float>& out);
 
 // Phase in radians, -π..π.
-long FormatDataPhase(const TsComplex* in, float* out, int n);
-long FormatDataPhase(const std::vector<TsComplex>& in, std::vector<float>& out);
+TESSEL_EXPORT long FormatDataPhase(const TsComplex* in, float* out, int n);
+TESSEL_EXPORT long FormatDataPhase(const std::vector<TsComplex>& in, std::vector<float>& out);
 // Range forms over [first, last), plain or unwrapped. Unwrapping adds 2π·c to each phase, where
 // the count c changes by one at every step of more than π between neighbours (a step of exactly
 // ±π is kept). A run starting at first > 1 continues the offset already present in
 // out[first - 1] relative to out[0]; a run starting at first >= 1 steps from out[first - 1].
 // first >= last writes nothing. The vector form resizes `out` to the input length first.
-long FormatDataPhase(const TsComplex* in, float* out, int first, int last, bool unwrap);
-long FormatDataPhase(const std::vector<TsComplex>& in, std::vector<float>& out, int first, int last,
-                     bool unwrap);
+TESSEL_EXPORT long FormatDataPhase(const TsComplex* in, float* out, int first, int last,
+                                   bool unwrap);
+TESSEL_EXPORT long FormatDataPhase(const std::vector<TsComplex>& in, std::vector<float>& out,
+                                   int first, int last, bool unwrap);
 
 // Standing-wave ratio of a reflection coefficient, TsComplex::SWR.
-long FormatDataSWR(const TsComplex* in, float* out, int n);
-long FormatDataSWR(const std::vector<TsComplex>& in, std::vector<float>& out);
+TESSEL_EXPORT long FormatDataSWR(const TsComplex* in, float* out, int n);
+TESSEL_EXPORT long FormatDataSWR(const std::vector<TsComplex>& in, std::vector<float>& out);
 
 // Real and imaginary part.
-long FormatDataReal(const TsComplex* in, float* out, int n);
-long FormatDataReal(const std::vector<TsComplex>& in, std::vector<float>& out);
-long FormatDataImag(const TsComplex* in, float* out, int n);
-long FormatDataImag(const std::vector<TsComplex>& in, std::vector<float>& out);
+TESSEL_EXPORT long FormatDataReal(const TsComplex* in, float* out, int n);
+TESSEL_EXPORT long FormatDataReal(const std::vector<TsComplex>& in, std::vector<float>& out);
+TESSEL_EXPORT long FormatDataImag(const TsComplex* in, float* out, int n);
+TESSEL_EXPORT long FormatDataImag(const std::vector<TsComplex>& in, std::vector<float>& out);
 
 // Noise density in dBm/Hz of a noise temperature in kelvin held in the real part:
 // 10·log10(|re|·k·1000) with Boltzmann's constant k.
-long FormatNoiseDensity(const TsComplex* in, float* out, int n);
+TESSEL_EXPORT long FormatNoiseDensity(const TsComplex* in, float* out, int n);
 
 }  // namespace Tessel

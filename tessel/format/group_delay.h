@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/measutil/input_array.h"
+#include "tessel/core/export.h"
 #include "tessel/core/types.h"
 
 namespace Tessel {
@@ -21,12 +22,13 @@ namespace Tessel {
 // is 0 for a one-point run and equals out[1] otherwise. first == last writes nothing and
 // returns 0. Returns kInvalidArg, writing nothing, when last < first, first < 0, last exceeds
 // the stimulus length, or a pointer is null.
-long FormatDataDelay(const TsComplex* data, const QuorUtility::InputArray& stimulus, float* out,
-                     int first, int last);
+TESSEL_EXPORT long FormatDataDelay(const TsComplex* data, const QuorUtility::InputArray& stimulus,
+                                   float* out, int first, int last);
 
 // The delay of the whole trace: resizes `out` to the data length and fills it. Returns
 // kInvalidArg, leaving `out` untouched, when the data and stimulus lengths differ.
-long FormatDataDelay(const std::vector<TsComplex>& data, const QuorUtility::InputArray& stimulus,
-                     std::vector<float>& out);
+TESSEL_EXPORT long FormatDataDelay(const std::vector<TsComplex>& data,
+                                   const QuorUtility::InputArray& stimulus,
+                                   std::vector<float>& out);
 
 }  // namespace Tessel

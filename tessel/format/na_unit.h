@@ -3,6 +3,8 @@
 // The values are fixed: they are stored in saved records and exchanged with the host.
 #pragma once
 
+#include "tessel/core/export.h"
+
 namespace Tessel {
 
 enum NAUnit : int {
@@ -42,11 +44,11 @@ enum NAUnit : int {
 inline constexpr int kNAUnitCount = 30;
 
 // The unit strings, indexed by NAUnit value.
-extern const wchar_t* const NAUnitString[kNAUnitCount];
+extern TESSEL_EXPORT const wchar_t* const NAUnitString[kNAUnitCount];
 
 // The string of a unit: NAUnitString[unit]. A unit outside 0..29 gives the empty string.
-const wchar_t* GetUnitString(NAUnit unit);
+TESSEL_EXPORT const wchar_t* GetUnitString(NAUnit unit);
 // As GetUnitString, except that UnitNone gives "U".
-const wchar_t* GetUnitStringNoNone(NAUnit unit);
+TESSEL_EXPORT const wchar_t* GetUnitStringNoNone(NAUnit unit);
 
 }  // namespace Tessel

@@ -11,21 +11,27 @@
 // kInvalidArg (writing nothing) for a null pointer with n >= 1; n < 1 writes nothing.
 #pragma once
 
+#include "tessel/core/export.h"
 #include "tessel/core/types.h"
 
 namespace Tessel {
 
 // Signed voltage in volts: s·sqrt(|z|²·0.001·R).
-long FormatLogMag_V(const TsComplex* in, float* out, int n, double impedance, bool raw);
+TESSEL_EXPORT long FormatLogMag_V(const TsComplex* in, float* out, int n, double impedance,
+                                  bool raw);
 // Signed current in amperes: s·sqrt(|z|²·0.001·R)/R.
-long FormatLogMag_A(const TsComplex* in, float* out, int n, double impedance, bool raw);
+TESSEL_EXPORT long FormatLogMag_A(const TsComplex* in, float* out, int n, double impedance,
+                                  bool raw);
 // Voltage level in dBmV: 20·log10(1000·sqrt(|z|²·0.001·R)).
-long FormatLogMag_dBmV(const TsComplex* in, float* out, int n, double impedance, bool raw);
+TESSEL_EXPORT long FormatLogMag_dBmV(const TsComplex* in, float* out, int n, double impedance,
+                                     bool raw);
 // Current level in dBmA: 20·log10(1000·sqrt(|z|²·0.001·R)/R).
-long FormatLogMag_dBmA(const TsComplex* in, float* out, int n, double impedance, bool raw);
+TESSEL_EXPORT long FormatLogMag_dBmA(const TsComplex* in, float* out, int n, double impedance,
+                                     bool raw);
 
 // Noise voltage density in dBmV of a noise temperature in kelvin held in the real part:
 // 20·log10(1000·sqrt(|re|·k·1000·0.001·R)) with Boltzmann's constant k.
-long FormatNoiseDensity_dBmV(const TsComplex* in, float* out, int n, double impedance);
+TESSEL_EXPORT long FormatNoiseDensity_dBmV(const TsComplex* in, float* out, int n,
+                                           double impedance);
 
 }  // namespace Tessel

@@ -24,35 +24,37 @@
 
 #include <vector>
 
+#include "tessel/core/export.h"
+
 namespace Tessel {
 
 // Smooths with an aperture of `aperture` points (odd, 3 <= aperture <= n); `phase` selects
 // the phase average.
-long Smooth(const float* in, float* out, int n, int first, int last, int aperture, int* processed,
-            bool phase);
+TESSEL_EXPORT long Smooth(const float* in, float* out, int n, int first, int last, int aperture,
+                          int* processed, bool phase);
 
 // Smooths with an aperture given as the fraction `span` of the trace (0.05 for 5 %): the
 // aperture is (n - 1)·span + 1 points rounded half up, and must come out odd, >= 3 and <= n
 // (an even result is rejected, not rounded to odd).
-long Smooth(const float* in, float* out, int n, int first, int last, double span, int* processed,
-            bool phase);
+TESSEL_EXPORT long Smooth(const float* in, float* out, int n, int first, int last, double span,
+                          int* processed, bool phase);
 
 // Smooths the whole trace of n points with an aperture of the fraction `span`. n == 0 returns
 // 0 at once; kFail reports a run that did not compute all n points.
-long Smooth(const float* in, float* out, int n, double span, bool phase);
+TESSEL_EXPORT long Smooth(const float* in, float* out, int n, double span, bool phase);
 
 // Vector forms: `out` is resized to the length of `in`, which is the trace length n.
-long Smooth(const std::vector<float>& in, std::vector<float>& out, int first, int last,
-            int aperture, int* processed, bool phase);
-long Smooth(const std::vector<double>& in, std::vector<double>& out, int first, int last,
-            int aperture, int* processed, bool phase);
+TESSEL_EXPORT long Smooth(const std::vector<float>& in, std::vector<float>& out, int first,
+                          int last, int aperture, int* processed, bool phase);
+TESSEL_EXPORT long Smooth(const std::vector<double>& in, std::vector<double>& out, int first,
+                          int last, int aperture, int* processed, bool phase);
 
 // Smooths group delay over a fractional aperture of `aperture` points, 2.0 <= aperture <= n.
 // With w = (aperture - 1)/2, point i averages the whole points within i ± w, weight 1 each,
 // and the values interpolated at i - w and i + w, weight frac(w) each. `out` is not resized:
 // `in` and `out` must hold at least `last` elements (else kInvalidArg). Besides the aperture,
 // kInvalidArg reports first < 0, last < 0, first > last or last > n.
-long SmoothGroupDelay(const std::vector<float>& in, std::vector<float>& out, int n, int first,
-                      int last, double aperture, int* processed);
+TESSEL_EXPORT long SmoothGroupDelay(const std::vector<float>& in, std::vector<float>& out, int n,
+                                    int first, int last, double aperture, int* processed);
 
 }  // namespace Tessel

@@ -13,10 +13,11 @@
 
 #include <vector>
 
+#include "tessel/core/export.h"
 #include "tessel/core/types.h"
 
 template <class T>
-long TraceMathAdd(const T* a, const T* b, T* out, int first, int last) {
+TESSEL_EXPORT long TraceMathAdd(const T* a, const T* b, T* out, int first, int last) {
     for (int i = first; i < last; ++i) {
         out[i].re = static_cast<float>(double(a[i].re) + double(b[i].re));
         out[i].im = static_cast<float>(double(a[i].im) + double(b[i].im));
@@ -25,7 +26,7 @@ long TraceMathAdd(const T* a, const T* b, T* out, int first, int last) {
 }
 
 template <class T>
-long TraceMathSubtract(const T* a, const T* b, T* out, int first, int last) {
+TESSEL_EXPORT long TraceMathSubtract(const T* a, const T* b, T* out, int first, int last) {
     for (int i = first; i < last; ++i) {
         out[i].re = static_cast<float>(double(a[i].re) - double(b[i].re));
         out[i].im = static_cast<float>(double(a[i].im) - double(b[i].im));
@@ -34,7 +35,7 @@ long TraceMathSubtract(const T* a, const T* b, T* out, int first, int last) {
 }
 
 template <class T>
-long TraceMathMultiply(const T* a, const T* b, T* out, int first, int last) {
+TESSEL_EXPORT long TraceMathMultiply(const T* a, const T* b, T* out, int first, int last) {
     for (int i = first; i < last; ++i) {
         T r = a[i];
         r *= b[i];
@@ -44,7 +45,7 @@ long TraceMathMultiply(const T* a, const T* b, T* out, int first, int last) {
 }
 
 template <class T>
-long TraceMathDivide(const T* a, const T* b, T* out, int first, int last) {
+TESSEL_EXPORT long TraceMathDivide(const T* a, const T* b, T* out, int first, int last) {
     for (int i = first; i < last; ++i) {
         T r = a[i];
         r /= b[i];
@@ -69,22 +70,28 @@ extern template long TraceMathDivide<QuorUtility::TsComplex>(const QuorUtility::
 namespace Tessel {
 
 // Array forms over [first, last); every array holds at least `last` samples. Return 0.
-long TraceMathAdd(const TsComplex* a, const TsComplex* b, TsComplex* out, int first, int last);
-long TraceMathSubtract(const TsComplex* a, const TsComplex* b, TsComplex* out, int first, int last);
-long TraceMathMultiply(const TsComplex* a, const TsComplex* b, TsComplex* out, int first, int last);
-long TraceMathDivide(const TsComplex* a, const TsComplex* b, TsComplex* out, int first, int last);
+TESSEL_EXPORT long TraceMathAdd(const TsComplex* a, const TsComplex* b, TsComplex* out, int first,
+                                int last);
+TESSEL_EXPORT long TraceMathSubtract(const TsComplex* a, const TsComplex* b, TsComplex* out,
+                                     int first, int last);
+TESSEL_EXPORT long TraceMathMultiply(const TsComplex* a, const TsComplex* b, TsComplex* out,
+                                     int first, int last);
+TESSEL_EXPORT long TraceMathDivide(const TsComplex* a, const TsComplex* b, TsComplex* out,
+                                   int first, int last);
 
 // Vector forms over [first, last), last = -1 meaning the length of `a`. `out` is resized to the
 // length of `a` (new elements 0). Returns kInvalidArg when `a` or `b` is empty, first < 0, or
 // a non-empty run reaches beyond `a` or `b` as they were on entry (after the resize, nothing
 // else written; so an `out` that is the shorter input grows but is not read past its data).
-long TraceMathAdd(const std::vector<TsComplex>& a, const std::vector<TsComplex>& b,
-                  std::vector<TsComplex>& out, int first, int last);
-long TraceMathSubtract(const std::vector<TsComplex>& a, const std::vector<TsComplex>& b,
-                       std::vector<TsComplex>& out, int first, int last);
-long TraceMathMultiply(const std::vector<TsComplex>& a, const std::vector<TsComplex>& b,
-                       std::vector<TsComplex>& out, int first, int last);
-long TraceMathDivide(const std::vector<TsComplex>& a, const std::vector<TsComplex>& b,
-                     std::vector<TsComplex>& out, int first, int last);
+TESSEL_EXPORT long TraceMathAdd(const std::vector<TsComplex>& a, const std::vector<TsComplex>& b,
+                                std::vector<TsComplex>& out, int first, int last);
+TESSEL_EXPORT long TraceMathSubtract(const std::vector<TsComplex>& a,
+                                     const std::vector<TsComplex>& b, std::vector<TsComplex>& out,
+                                     int first, int last);
+TESSEL_EXPORT long TraceMathMultiply(const std::vector<TsComplex>& a,
+                                     const std::vector<TsComplex>& b, std::vector<TsComplex>& out,
+                                     int first, int last);
+TESSEL_EXPORT long TraceMathDivide(const std::vector<TsComplex>& a, const std::vector<TsComplex>& b,
+                                   std::vector<TsComplex>& out, int first, int last);
 
 }  // namespace Tessel

@@ -8,15 +8,17 @@
 #include <string>
 
 #include "platform/genericparams/generic_parameter.h"
+#include "tessel/core/export.h"
 #include "tessel/datavector/archive.h"
 
 namespace Tessel {
 
 // The name under which `parameter` is archived once deleted: its name + "_deleted".
-std::wstring DeletedParameterName(const Hwpi::GenericParameter& parameter);
+TESSEL_EXPORT std::wstring DeletedParameterName(const Hwpi::GenericParameter& parameter);
 
 // Writes DeletedParameterName(parameter) to a storing archive (the archive throws its
 // QuorException when it is loading).
-void WriteDeletedParameter(QuorUtility::Archive& archive, const Hwpi::GenericParameter& parameter);
+TESSEL_EXPORT void WriteDeletedParameter(QuorUtility::Archive& archive,
+                                         const Hwpi::GenericParameter& parameter);
 
 }  // namespace Tessel

@@ -30,6 +30,7 @@
 #include "platform/genericparams/generic_parameter.h"
 #include "platform/genericparams/hw_enums.h"
 #include "platform/measutil/input_array.h"
+#include "tessel/core/export.h"
 
 namespace Hwpi {
 
@@ -37,7 +38,7 @@ template <typename T>
 class GPArray;
 
 template <typename T>
-class GPScalar : public GenericParameter {
+class TESSEL_EXPORT GPScalar : public GenericParameter {
   public:
     // Unnamed, holding the default value (0 for numbers, empty for strings and axes).
     GPScalar() : value_() {}
@@ -68,7 +69,7 @@ class GPScalar : public GenericParameter {
 };
 
 template <typename T>
-class GPArray : public GenericParameter {
+class TESSEL_EXPORT GPArray : public GenericParameter {
   public:
     GPArray() = default;
     // All values present; throws std::length_error for more than 2^32 - 1 values.
@@ -119,7 +120,7 @@ class GPArray : public GenericParameter {
 };
 
 template <typename T>
-class GPRef : public GenericParameter {
+class TESSEL_EXPORT GPRef : public GenericParameter {
   public:
     // Refers to nothing.
     GPRef() = default;
@@ -148,7 +149,7 @@ class GPRef : public GenericParameter {
 
 // The common part of the arrays whose element i is first + i * step, over a 32-bit count.
 template <typename T>
-class GPRuleArray : public GenericParameter {
+class TESSEL_EXPORT GPRuleArray : public GenericParameter {
   public:
     ~GPRuleArray() override;
 
@@ -189,7 +190,7 @@ class GPRuleArray : public GenericParameter {
 };
 
 template <typename T>
-class GPConstArray : public GPRuleArray<T> {
+class TESSEL_EXPORT GPConstArray : public GPRuleArray<T> {
   public:
     GPConstArray() : GPConstArray(std::wstring(), T(), 0) {}
     GPConstArray(const std::wstring& name, T value, std::uint32_t count)
@@ -201,7 +202,7 @@ class GPConstArray : public GPRuleArray<T> {
 };
 
 template <typename T>
-class GPLinearArray : public GPRuleArray<T> {
+class TESSEL_EXPORT GPLinearArray : public GPRuleArray<T> {
   public:
     GPLinearArray() : GPLinearArray(std::wstring(), T(), T(), 0) {}
     GPLinearArray(const std::wstring& name, T first, T step, std::uint32_t count)

@@ -7,11 +7,13 @@
 
 #include <cstddef>
 
+#include "tessel/core/export.h"
+
 namespace Tessel {
 
 constexpr std::size_t kHardwareSettingNameCount = 168;
 
 // The setting names, in table order.
-extern const wchar_t* const kHardwareSettingNames[kHardwareSettingNameCount];
+extern TESSEL_EXPORT const wchar_t* const kHardwareSettingNames[kHardwareSettingNameCount];
 
 }  // namespace Tessel

@@ -32,6 +32,7 @@
 #include <set>
 #include <vector>
 
+#include "tessel/core/export.h"
 #include "tessel/core/types.h"
 #include "tessel/format/data_format.h"
 
@@ -71,7 +72,7 @@ enum LimitSegmentType : std::int32_t { SegmentOff = 0, SegmentMax = 1, SegmentMi
 
 // One row of the segment table (also the row layout of the saved record: 32 bytes with 4
 // reserved ones at the end). A new row is all zero.
-struct LimitSegment {
+struct TESSEL_EXPORT LimitSegment {
     double beginStimulus = 0.0;
     double endStimulus = 0.0;
     float beginResponse = 0.0f;
@@ -82,7 +83,7 @@ struct LimitSegment {
 class LimitTest;
 
 // A sink of limit-test notifications. It holds no data; copying copies nothing.
-class ILimitTestEvent {
+class TESSEL_EXPORT ILimitTestEvent {
   public:
     ILimitTestEvent() = default;
     ILimitTestEvent(const ILimitTestEvent&) {}
@@ -99,7 +100,7 @@ class ILimitTestEvent {
 
 struct LimitTestData;
 
-class LimitTest {
+class TESSEL_EXPORT LimitTest {
   public:
     static constexpr int kMaxSegments = 100;
     static constexpr int kItemsPerSegment = 5;

@@ -8,6 +8,7 @@
 
 #include <vector>
 
+#include "tessel/core/export.h"
 #include "tessel/core/types.h"
 #include "tessel/format/data_format.h"
 #include "tessel/format/na_unit.h"
@@ -16,7 +17,7 @@
 
 namespace Tessel {
 
-class IDataProvider {
+class TESSEL_EXPORT IDataProvider {
   public:
     IDataProvider() = default;
     IDataProvider(const IDataProvider&) = default;

@@ -24,6 +24,7 @@
 #include <set>
 #include <vector>
 
+#include "tessel/core/export.h"
 #include "tessel/core/types.h"
 #include "tessel/format/data_format.h"
 #include "tessel/format/na_unit.h"
@@ -35,7 +36,7 @@ namespace Tessel {
 
 class CMarkerSet;
 
-class CMarkerMR : public Interface::ISCPIValue {
+class TESSEL_EXPORT CMarkerMR : public Interface::ISCPIValue {
   public:
     // One readout component.
     enum MarkerFormat_ : int {

@@ -21,6 +21,7 @@
 
 #include <vector>
 
+#include "tessel/core/export.h"
 #include "tessel/core/types.h"
 #include "tessel/markers/data_provider.h"
 #include "tessel/markers/marker.h"
@@ -30,7 +31,7 @@ class CArchive;
 
 namespace Tessel {
 
-class CMarkerSet {
+class TESSEL_EXPORT CMarkerSet {
   public:
     static constexpr int kMarkerCount = 10;
     // Header length of the saved record; its first field holds 35 instead.

@@ -6,6 +6,7 @@
 // the host reads them.
 #pragma once
 
+#include "tessel/core/export.h"
 #include "tessel/core/types.h"
 #include "tessel/format/data_format.h"
 #include "tessel/format/na_unit.h"
@@ -62,7 +63,7 @@ enum DomainEnum : int {
 };
 
 // State of the amplifier compression search; copied whole into results and saved records.
-struct CompressionData {
+struct TESSEL_EXPORT CompressionData {
     bool computed = false;
     bool found = false;
     double compressionLevel = 1.0;  // dB below the first (small-signal) gain
@@ -72,7 +73,7 @@ struct CompressionData {
 };
 
 // The readout of one marker slot after an update.
-struct MarkerResult {
+struct TESSEL_EXPORT MarkerResult {
     // The bucket, rounded to the nearest point when the marker does not interpolate.
     double position = 0.0;
     float responseValue = 0.0f;
@@ -93,7 +94,7 @@ struct MarkerResult {
 };
 
 // The set-wide readouts of one trace: statistics and the amplifier and filter readouts.
-struct MarkerSetResults {
+struct TESSEL_EXPORT MarkerSetResults {
     DataFormat statisticsDataFormat = FormatLogMag;
     bool statisticsShowing = false;
     // The five statistics of QuorUtility::ComputeStats: s1, s2, s4 - s3, s5, s3, s4.

@@ -4,6 +4,8 @@
 // types are refused by throwing the status 0x80070057 (Tessel::kInvalidArg) as a `long`.
 #pragma once
 
+#include "tessel/core/export.h"
+
 namespace Interface {
 
 // Which value GetValue reads: the allowed minimum, the allowed maximum or the current value.
@@ -13,7 +15,7 @@ enum SCPIMinOrMax : int {
     SCPICurrent = 2,
 };
 
-class ISCPIValue {
+class TESSEL_EXPORT ISCPIValue {
   public:
     virtual ~ISCPIValue() = default;
 

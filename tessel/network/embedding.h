@@ -12,6 +12,7 @@
 
 #include <vector>
 
+#include "tessel/core/export.h"
 #include "tessel/core/status.h"
 #include "tessel/network/two_port_conversions.h"
 
@@ -27,7 +28,7 @@ namespace Tessel {
 // A point where (I − E22·S_AA) is singular gets the missing-data value
 // TsComplex::m_minus200dB in every embedded element; the other points are embedded as usual
 // and the call returns kFail, so the caller learns that the data holds such points.
-long EmbedNetwork(int first, int last, const std::vector<int>& ports, DataMatrix& data,
-                  const ComplexMatrixVector& networks);
+TESSEL_EXPORT long EmbedNetwork(int first, int last, const std::vector<int>& ports,
+                                DataMatrix& data, const ComplexMatrixVector& networks);
 
 }  // namespace Tessel

@@ -25,13 +25,14 @@
 #include <vector>
 
 #include "platform/measutil/point_averaging.h"
+#include "tessel/core/export.h"
 #include "tessel/receivers/param_info.h"
 #include "tessel/receivers/parameter.h"
 #include "tessel/receivers/receiver_slot.h"
 
 namespace Tessel {
 
-class IFMuxSetting {
+class TESSEL_EXPORT IFMuxSetting {
   public:
     // No slots, no flipped slots, channel 0, init value -1, R channel unassigned (-1), port
     // counts 0, R channel not switchable, not in eight-channel mode.

@@ -2,9 +2,11 @@
 // as the IF multiplexer uses it (IFMuxSetting::GetRatioedParameter). Implemented by the host.
 #pragma once
 
+#include "tessel/core/export.h"
+
 namespace QuorAppBase {
 
-class IParamInfo {
+class TESSEL_EXPORT IParamInfo {
   public:
     virtual ~IParamInfo() = default;
 

@@ -18,6 +18,8 @@
 #include <cstdint>
 #include <string>
 
+#include "tessel/core/export.h"
+
 // What a parameter names.
 enum class ParameterKind : std::int32_t {
     SParameter = 0,         // S(out, in): test receiver of out over reference receiver of in
@@ -30,7 +32,7 @@ enum class ParameterKind : std::int32_t {
 };
 
 // One receiver of a parameter. A cleared receiver is {empty name, port 1, not reference}.
-struct ParameterReceiver {
+struct TESSEL_EXPORT ParameterReceiver {
     std::wstring name;         // as written (physical names in lower case); empty when absent
     std::int32_t port = 1;     // 1-based port number
     bool isReference = false;  // true for a reference receiver
@@ -38,7 +40,7 @@ struct ParameterReceiver {
     void Clear() { *this = ParameterReceiver(); }
 };
 
-class Parameter {
+class TESSEL_EXPORT Parameter {
   public:
     // Parses `text` (see the file comment). A null text is read as an empty one: the cleared,
     // invalid S-parameter value.

@@ -16,12 +16,13 @@
 #include <vector>
 
 #include "platform/measutil/point_averaging.h"
+#include "tessel/core/export.h"
 
 namespace Tessel {
 
 class IFMuxSetting;
 
-class ReceiverSlot {
+class TESSEL_EXPORT ReceiverSlot {
   public:
     // Builds slot `slot` from the test set's slot map in the owner's channel mode. The owner is
     // not owned; a null owner counts as a setting outside eight-channel mode.

@@ -31,13 +31,14 @@
 
 #include <boost/shared_ptr.hpp>
 
+#include "tessel/core/export.h"
 #include "tessel/core/types.h"
 
 namespace Tessel {
 
 struct GateState;
 
-class Gating {
+class TESSEL_EXPORT Gating {
   public:
     // Any value other than 0 is a notch.
     enum GateType : int { GateBandpass = 0, GateNotch = 1 };
@@ -115,7 +116,7 @@ class Gating {
 };
 
 // The shared state of a Gating.
-struct GateState {
+struct TESSEL_EXPORT GateState {
     bool gateDirty = true;  // the cached filter must be rebuilt
     int pointCount = 0;     // integer part of pointValue
     Gating::GateType gateType = Gating::GateBandpass;

@@ -17,6 +17,7 @@
 #pragma once
 
 #include "platform/measutil/input_array.h"
+#include "tessel/core/export.h"
 #include "tessel/core/types.h"
 
 namespace Tessel {
@@ -26,7 +27,7 @@ enum MediaType : int { MediaCoax = 0, MediaWaveguide = 1 };
 
 // The frequency source of PhaseChange: the stimulus axis, or a null axis and one fixed
 // frequency in Hz.
-struct WrapFreq {
+struct TESSEL_EXPORT WrapFreq {
     WrapFreq(const QuorUtility::InputArray* axis) : stimulus(axis) {}
     explicit WrapFreq(double fixedFrequency) : frequency(fixedFrequency) {}
 
@@ -46,13 +47,14 @@ struct WrapFreq {
 //   samples; it carries the phase and G0 only (sections 2 and 3 add no gain).
 // Returns 0, or 0x80070057 writing nothing when in or out is null, the range exceeds the
 // stimulus or holds more than 2^31 - 1 samples.
-long PhaseChange(const TsComplex* in, WrapFreq frequencies, double phaseOffset, double delay1,
-                 double dcLoss1, double lossSlope1, MediaType media1, double cutoff1, bool sections,
-                 double delay2, double lossL1_2, double lossL2_2, double lossF1_2, double lossF2_2,
-                 double extraLoss2, bool lossOn2, bool twoPointLaw2, MediaType media2,
-                 double cutoff2, double delay3, double lossL1_3, double lossL2_3, double lossF1_3,
-                 double lossF2_3, double extraLoss3, bool lossOn3, bool twoPointLaw3,
-                 MediaType media3, double cutoff3, unsigned first, unsigned last, TsComplex* out,
-                 bool singleLine);
+TESSEL_EXPORT long PhaseChange(const TsComplex* in, WrapFreq frequencies, double phaseOffset,
+                               double delay1, double dcLoss1, double lossSlope1, MediaType media1,
+                               double cutoff1, bool sections, double delay2, double lossL1_2,
+                               double lossL2_2, double lossF1_2, double lossF2_2, double extraLoss2,
+                               bool lossOn2, bool twoPointLaw2, MediaType media2, double cutoff2,
+                               double delay3, double lossL1_3, double lossL2_3, double lossF1_3,
+                               double lossF2_3, double extraLoss3, bool lossOn3, bool twoPointLaw3,
+                               MediaType media3, double cutoff3, unsigned first, unsigned last,
+                               TsComplex* out, bool singleLine);
 
 }  // namespace Tessel

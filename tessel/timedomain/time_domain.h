@@ -30,13 +30,14 @@
 
 #include <boost/shared_ptr.hpp>
 
+#include "tessel/core/export.h"
 #include "tessel/core/types.h"
 
 namespace Tessel {
 
 struct TimeDomainState;
 
-class TimeDomain {
+class TESSEL_EXPORT TimeDomain {
   public:
     enum TransformMode : int { BandPass = 0, LowPassStep = 1, LowPassImpulse = 2 };
     // The named class of the Kaiser beta.
@@ -157,7 +158,7 @@ class ChirpZ;
 }
 
 // The shared state of a TimeDomain.
-struct TimeDomainState {
+struct TESSEL_EXPORT TimeDomainState {
     TimeDomainState();
     ~TimeDomainState();
     TimeDomainState(const TimeDomainState&) = delete;

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "platform/measutil/ts_complex.h"
+#include "tessel/core/export.h"
 
 namespace Tessel {
 
@@ -33,7 +34,7 @@ enum class TsFormat { RI, MA, DB };
 enum class TsMatrixFormat { Full, Lower, Upper };
 
 // The option line "# <unit> <parameter> <format> R <ohms>" with its defaults (GHz S MA R 50).
-struct TouchstoneOptions {
+struct TESSEL_EXPORT TouchstoneOptions {
     double frequencyUnitHz = 1e9;
     TsParameter parameter = TsParameter::S;
     TsFormat format = TsFormat::MA;
@@ -43,7 +44,7 @@ struct TouchstoneOptions {
 // One point of two-port noise parameters, as the file gives them: the minimum noise figure in
 // dB, the optimum source reflection as magnitude and angle in degrees, and the effective noise
 // resistance normalized to the reference resistance.
-struct TouchstoneNoisePoint {
+struct TESSEL_EXPORT TouchstoneNoisePoint {
     double frequencyHz = 0.0;
     double minNoiseFigureDb = 0.0;
     double gammaOptMagnitude = 0.0;
@@ -51,7 +52,7 @@ struct TouchstoneNoisePoint {
     double noiseResistance = 0.0;
 };
 
-struct TouchstoneData {
+struct TESSEL_EXPORT TouchstoneData {
     int version = 1;  // 1 or 2: the form the file had
     int ports = 0;
     TouchstoneOptions options;
@@ -76,7 +77,7 @@ struct TouchstoneData {
     const TsComplex& at(size_t i, int r, int c) const { return data[(i * ports + r) * ports + c]; }
 };
 
-class TouchstoneError : public std::runtime_error {
+class TESSEL_EXPORT TouchstoneError : public std::runtime_error {
   public:
     using std::runtime_error::runtime_error;
 };
@@ -85,22 +86,24 @@ class TouchstoneError : public std::runtime_error {
 // extension); for a version 2 text [Number of Ports] does, and a `ports` other than 0 must agree
 // with it. `source` names the input in error messages. Port counts above 99 are refused (the
 // largest the extension can name), so a corrupt count cannot demand a huge matrix.
-TouchstoneData ParseTouchstone(const std::string& text, int ports, const std::string& source);
+TESSEL_EXPORT TouchstoneData ParseTouchstone(const std::string& text, int ports,
+                                             const std::string& source);
 
 // Reads a file, taking the port count from its .sNp extension (any case); a .ts file must be a
 // version 2 file.
-TouchstoneData ReadTouchstoneFile(const std::string& path);
+TESSEL_EXPORT TouchstoneData ReadTouchstoneFile(const std::string& path);
 
 // Converts Y or Z data to S with each port's reference impedance; S data are left as they are.
 // H and G data, and a point where the matrix (Z + R) or (1 + Y R) is singular, are refused.
-void ConvertToS(TouchstoneData& data);
+TESSEL_EXPORT void ConvertToS(TouchstoneData& data);
 
 // Touchstone text of `data` in version 1 or 2 form. Version 1 needs one reference impedance for
 // all ports; Y and Z values are renormalized for the target version. Noise data are written for
 // two-port data only. Throws TouchstoneError for data it cannot express.
-std::string FormatTouchstone(const TouchstoneData& data, int version);
+TESSEL_EXPORT std::string FormatTouchstone(const TouchstoneData& data, int version);
 
 // Writes FormatTouchstone(data, version) to `path`.
-void WriteTouchstoneFile(const std::string& path, const TouchstoneData& data, int version);
+TESSEL_EXPORT void WriteTouchstoneFile(const std::string& path, const TouchstoneData& data,
+                                       int version);
 
 }  // namespace Tessel
