@@ -130,8 +130,7 @@ TEST(Touchstone, ErrorsNameFileLineAndWhatWasExpected) {
         {v2 + "[End Information]\n", 1, ":4: expected [Begin Information] before"},
         {v2 + "[Begin Information]\nx\n", 1, ":5: expected [End Information] before the end"},
         {"[Version] 2.0\n[Mixed-Mode Order] S1\n", 0, ":2: expected [Number of Ports] before"},
-        {v4 + "D1,2 C1,2 S3 S4\n[Mixed-Mode Order] S1 S2 S3 S4\n", 0,
-         ":5: expected one [Mixed-Mode Order]"},
+        {v4 + "S1 S2 S3 S4\n[Mixed-Mode Order] S1 S2 S3 S4\n", 0, ":5: expected one [Mixed"},
         {v4 + "D1,2 C1,2 S3 X4\n", 0, "entries after [Mixed-Mode Order], found \"X4\""},
         {v4 + "D1,2 C1,2 S3 D4\n", 0, "found \"D4\""},
         {v4 + "D1,2 C1,2 S3 S4x\n", 0, "found \"S4x\""},
@@ -140,8 +139,7 @@ TEST(Touchstone, ErrorsNameFileLineAndWhatWasExpected) {
         {v4 + "S1 S2 S3 S4 S1\n", 0, "found more"},
         {v4 + "D1,2 C1,2 S3 S5\n", 0, "port numbers from 1 to 4"},
         {v4 + "D1,1 C1,1 S3 S4\n", 0, "two different ports"},
-        {v4 + "D1,2 C2,1 S3 S4\n", 0,
-         "one D and one C entry per pair in [Mixed-Mode Order], found C2,1"},
+        {v4 + "D1,2 C2,1 S3 S4\n", 0, "expected one D and one C entry per pair in"},
         {v4 + "D1,2 C1,2 C1,2 S4\n", 0, "found C1,2"},
         {v4 + "D1,2 S1 S3 S4\n", 0, "each port once in [Mixed-Mode Order], found port 1 2 times"},
         {"[Version] 2.0\n# Hz H RI\n[Number of Ports] 2\n[Two-Port Data Order] 12_21\n"
@@ -184,15 +182,12 @@ TEST(Touchstone, WritesVersion1And2ThatReadBackExactly) {
             for (auto kind : {Tessel::TsParameter::S, Tessel::TsParameter::Z})
                 for (auto half :
                      {TsMatrixFormat::Full, TsMatrixFormat::Lower, TsMatrixFormat::Upper}) {
-                    if (version == 1 && half != TsMatrixFormat::Full)
-                        continue;
-                    SCOPED_TRACE(std::to_string(version) + " " + std::to_string(ports) + " " +
-                                 std::to_string(int(half)));
+                    SCOPED_TRACE(testing::Message() << version << " " << ports << " " << int(half));
                     TouchstoneData d;
                     d.version = version;
                     d.ports = ports;
                     d.options.parameter = kind;
-                    d.matrixFormat = half;
+                    d.matrixFormat = version == 2 ? half : TsMatrixFormat::Full;
                     d.referenceOhms.assign(ports, 50.0);
                     if (version == 2) {
                         d.referenceOhms.back() = 75.0;
@@ -217,7 +212,7 @@ TEST(Touchstone, WritesVersion1And2ThatReadBackExactly) {
                         ParseTouchstone(text, version == 1 ? ports : 0, "w");
                     EXPECT_EQ(back.version, version);
                     EXPECT_EQ(back.minorVersion, d.minorVersion);
-                    EXPECT_EQ(back.matrixFormat, half);
+                    EXPECT_EQ(back.matrixFormat, d.matrixFormat);
                     EXPECT_EQ(back.mixedModeOrder, d.mixedModeOrder);
                     EXPECT_EQ(back.information, d.information);
                     EXPECT_EQ(back.frequencyHz, d.frequencyHz);
@@ -239,15 +234,9 @@ TEST(Touchstone, RefusesToWriteWhatWouldNotReadBack) {
         0, "x");
     EXPECT_EQ(good.information, (std::vector<std::string>{"text", "[a] b"}));
     EXPECT_EQ(good.mixedModeOrder, MixedOrder(3));
-    EXPECT_EQ(good.at(0, 2, 1), Tessel::TsComplex(5, 0));
-    const std::string v1 = Tessel::FormatTouchstone(
-        [&] {
-            auto d = good;
-            d.mixedModeOrder.clear();
-            return d;
-        }(),
-        1);
-    EXPECT_NE(v1.find("\n! [a] b\n"), std::string::npos) << v1;
+    TouchstoneData single = good;
+    single.mixedModeOrder.clear();  // version 1 keeps the information as comments
+    EXPECT_NE(Tessel::FormatTouchstone(single, 1).find("\n! [a] b\n"), std::string::npos);
     const struct {
         void (*change)(TouchstoneData&);
         int version;
@@ -261,13 +250,6 @@ TEST(Touchstone, RefusesToWriteWhatWouldNotReadBack) {
         {[](TouchstoneData& d) { d.minorVersion = 2; }, 2, "expected minor version 0 or 1"},
         {[](TouchstoneData& d) { d.matrixFormat = Tessel::TsMatrixFormat(3); }, 2, "Full, Lower"},
         {[](TouchstoneData& d) { d.mixedModeOrder[0].mode = Tessel::TsMode(3); }, 2, "D, C or S"},
-        {[](TouchstoneData& d) { d.information = {""}; }, 2, "expected information lines"},
-        {[](TouchstoneData& d) { d.information = {" a"}; }, 2, "expected information lines"},
-        {[](TouchstoneData& d) { d.information = {"a\t"}; }, 2, "expected information lines"},
-        {[](TouchstoneData& d) { d.information = {"a!b"}; }, 2, "expected information lines"},
-        {[](TouchstoneData& d) { d.information = {"a\nb"}; }, 2, "expected information lines"},
-        {[](TouchstoneData& d) { d.information = {"[End Information]"}; }, 2,
-         "expected information"},
     };
     for (const auto& c : cases) {
         TouchstoneData d = good;
@@ -278,6 +260,11 @@ TEST(Touchstone, RefusesToWriteWhatWouldNotReadBack) {
         } catch (const TouchstoneError& e) {
             EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
         }
+    }
+    for (const char* line : {"", " a", "a\t", "a!b", "a\nb", "[End Information]"}) {
+        TouchstoneData d = good;
+        d.information = {line};  // lines that would not read back as they are
+        EXPECT_THROW(Tessel::FormatTouchstone(d, 2), TouchstoneError) << line;
     }
 }
 
