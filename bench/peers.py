@@ -115,7 +115,8 @@ def matrix_peer(key, n):
     """Batched inverse (or solve for a product) of (n, N, N) complex64 matrices near identity, as
     an N-port correction inverts one N x N matrix per point."""
     np = import_numpy()
-    ports = int(key.lstrip("invsolve"))
+    kind = "inv" if key.startswith("inv") else "solve"
+    ports = int(key[len(kind):])
     rng = np.random.default_rng(2)
 
     def batch():
@@ -123,7 +124,7 @@ def matrix_peer(key, n):
         return (np.eye(ports) + r).astype(np.complex64)
 
     a, b = batch(), batch()
-    if key.startswith("inv"):
+    if kind == "inv":
         return lambda: np.linalg.inv(a)
     return lambda: np.linalg.solve(a, b)
 
