@@ -1,12 +1,12 @@
 // Touchstone files: reading and writing network data of any port count.
 //
-// The reader takes version 1 files (.s1p ... .sNp: an option line, records that may wrap over
-// several lines, the two-port column order S11 S21 S12 S22, and the two-port noise block that
-// follows the network data where the frequency stops rising) and version 2 files ([Version] 2.0
-// or 2.1 and their keywords, Full/Lower/Upper matrices, a reference impedance per port,
-// [Mixed-Mode Order], [Begin Information] blocks, [Noise Data]). Comments ("!" to the end of the
-// line) may stand anywhere. Values are converted to complex (RI, MA or DB) and frequencies to
-// Hz; Y and Z data can be converted to S afterwards.
+// The reader takes version 1 files (.s1p ... .sNp: an option line with one R for all ports or
+// one per port, records that may wrap over several lines, the two-port column order S11 S21 S12
+// S22, and the two-port noise block that follows the network data where the frequency stops rising)
+// and version 2 files ([Version] 2.0 or 2.1 and their keywords, Full/Lower/Upper matrices, a
+// reference impedance per port, [Mixed-Mode Order], [Begin Information] blocks, [Noise Data]).
+// Comments ("!" to the end of the line) may stand anywhere. Values are converted to complex (RI, MA
+// or DB) and frequencies to Hz; Y and Z data can be converted to S afterwards.
 //
 // The writer produces version 1 or version 2 text that reads back to the same values: network
 // data are written as real/imaginary pairs with nine significant digits (float precision) and
@@ -35,6 +35,7 @@ enum class TsFormat { RI, MA, DB };
 enum class TsMatrixFormat { Full, Lower, Upper };
 
 // The option line "# <unit> <parameter> <format> R <ohms>" with its defaults (GHz S MA R 50).
+// A version 1 option line may list one R value per port ("R 50 75"); `resistance` is the first.
 struct TouchstoneOptions {
     double frequencyUnitHz = 1e9;
     TsParameter parameter = TsParameter::S;
@@ -74,8 +75,9 @@ struct TouchstoneData {
     // 12_21 (true) or 21_12 (false). Version 1 files are Full and 21_12.
     TsMatrixFormat matrixFormat = TsMatrixFormat::Full;
     bool order12_21 = false;
-    // The reference impedance of each port (ports entries; the option line's R unless a
-    // version 2 [Reference] keyword gives others).
+    // The reference impedance of each port (ports entries; the option line's R, or its value
+    // for the port when it lists one per port, unless a version 2 [Reference] keyword gives
+    // others).
     std::vector<double> referenceOhms;
     // Frequencies in Hz, never falling; a repeated frequency (the boundary of two sweep
     // segments) is a point of its own.
@@ -117,9 +119,10 @@ TouchstoneData ReadTouchstoneFile(const std::string& path);
 // H and G data, and a point where the matrix (Z + R) or (1 + Y R) is singular, are refused.
 void ConvertToS(TouchstoneData& data);
 
-// Touchstone text of `data` in version 1 or 2 form. Version 1 needs one reference impedance for
-// all ports and single-ended data, lists full matrices, and writes the information lines as
-// comments (they do not read back); Y and Z values are renormalized for the target version.
+// Touchstone text of `data` in version 1 or 2 form. Version 1 writes one R for all ports when
+// they share it, else one per port on the option line; it needs single-ended data, lists full
+// matrices, and writes the information lines as comments (they do not read back); Y and Z
+// values are renormalized for the target version.
 // Version 2 lists the matrix half `matrixFormat` names, which needs symmetric matrices for Lower
 // and Upper. Noise data are written for two-port data only. Throws TouchstoneError for data it
 // cannot express: among them a malformed mixed-mode order, and information lines that would

@@ -82,6 +82,7 @@ class Parser {
     bool sawOrder_ = false;
     int frequencies_ = 0, noiseFrequencies_ = 0;
     int referencesMissing_ = 0;
+    std::vector<double> optionReferences_;  // the option line's R values
     // The record being gathered.
     std::vector<double> record_;
     bool recordIsNoise_ = false;
@@ -90,7 +91,10 @@ class Parser {
 
 void Parser::SetPorts(int n) {
     d_.ports = n;
-    d_.referenceOhms.assign(n, d_.options.resistance);
+    if (optionReferences_.size() > 1)
+        d_.referenceOhms = optionReferences_;  // as many as ports, checked on the option line
+    else
+        d_.referenceOhms.assign(n, d_.options.resistance);
 }
 
 TouchstoneData Parser::Run(const std::string& text) {
@@ -159,11 +163,25 @@ void Parser::OptionLine(const std::string& line) {
         } else if (t == "ri" || t == "ma" || t == "db") {
             o.format = t == "ri" ? TsFormat::RI : t == "ma" ? TsFormat::MA : TsFormat::DB;
         } else if (t == "r") {
-            if (k + 1 >= toks.size() || !ToNumber(toks[k + 1], o.resistance) ||
-                !(o.resistance > 0.0)) {
-                Expected("a positive reference resistance after R");
+            // One value for all ports, or (version 1 files) one per port.
+            optionReferences_.clear();
+            double r = 0.0;
+            while (k + 1 < toks.size() && ToNumber(toks[k + 1], r)) {
+                if (!(r > 0.0))
+                    Expected("a positive reference resistance after R");
+                optionReferences_.push_back(r);
+                ++k;
             }
-            ++k;
+            if (optionReferences_.empty())
+                Expected("a positive reference resistance after R");
+            o.resistance = optionReferences_[0];
+            if (optionReferences_.size() > 1 && d_.version == 2)
+                Expected(
+                    "one reference resistance after R in a version 2 file ([Reference] "
+                    "gives one per port)");
+            if (optionReferences_.size() > 1 &&
+                optionReferences_.size() != static_cast<size_t>(expectedPorts_))
+                Expected("one reference resistance after R, or one per port");
         } else {
             Expected(
                 "Hz, kHz, MHz, GHz, S, Y, Z, H, G, RI, MA, DB or R in the option line, "
@@ -172,7 +190,7 @@ void Parser::OptionLine(const std::string& line) {
         }
     }
     if (d_.ports > 0)
-        d_.referenceOhms.assign(d_.ports, o.resistance);
+        SetPorts(d_.ports);
 }
 
 int Parser::Count(const std::string& rest, int lo, int hi) {

@@ -111,6 +111,8 @@ TEST(Touchstone, ErrorsNameFileLineAndWhatWasExpected) {
          ":5: expected noise frequencies rising"},
         {"# Hz S QQ\n", 1, ":1: expected Hz, kHz"},
         {"# Hz S R -5\n", 1, ":1: expected a positive reference"},
+        {"# Hz S R 50 75\n1 1 0\n", 1, ":1: expected one reference resistance after R, or one"},
+        {"[Version] 2.1\n# R 50 50\n", 0, ":2: expected one reference resistance after R in"},
         {"1 1 0\n# Hz S RI\n", 1, ":2: expected the option line before"},
         {"! only a comment\n", 1, ":1: expected network data, found none"},
         {"# Hz S RI\n1 1 0\n", 0, ":2: expected [Version] 2.0"},
@@ -189,8 +191,8 @@ TEST(Touchstone, WritesVersion1And2ThatReadBackExactly) {
                     d.options.parameter = kind;
                     d.matrixFormat = version == 2 ? half : TsMatrixFormat::Full;
                     d.referenceOhms.assign(ports, 50.0);
+                    d.referenceOhms.back() = 75.0;  // one R per port on a version 1 option line
                     if (version == 2) {
-                        d.referenceOhms.back() = 75.0;
                         d.minorVersion = ports % 2;
                         d.mixedModeOrder = MixedOrder(ports);
                         d.information = {"[Manufacturer] tessel", "# 1 2 [x]"};

@@ -3,6 +3,7 @@
 // The writer always writes frequencies in Hz and values as real/imaginary pairs, whatever the
 // options of the data read: those are the only forms that reproduce the stored double
 // frequencies and float values exactly when read back.
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <complex>
@@ -186,8 +187,8 @@ std::string FormatTouchstone(const TouchstoneData& d, int version) {
             "expected 1 to 99 ports, a reference per port and a matrix per point");
     }
     for (double r : d.referenceOhms) {
-        if (!(r > 0.0) || !std::isfinite(r) || (version == 1 && r != d.referenceOhms[0]))
-            throw TouchstoneError("expected positive references, one for all ports in version 1");
+        if (!(r > 0.0) || !std::isfinite(r))
+            throw TouchstoneError("expected positive finite references");
     }
     const bool withNoise = n == 2 && !d.noise.empty();
     if (version == 1 && withNoise && d.noise.front().frequencyHz > d.frequencyHz.back()) {
@@ -196,7 +197,14 @@ std::string FormatTouchstone(const TouchstoneData& d, int version) {
     }
     CheckWritable(d, version);
     std::string out = "! Touchstone data written by tessel\n";
-    const std::string r0 = Number("%.17g", d.referenceOhms[0]);
+    // Version 1 gives the references on the option line: one R for all ports when they share
+    // it, else one per port.
+    const std::vector<double>& refs = d.referenceOhms;
+    const bool perPort = version == 1 && std::any_of(refs.begin(), refs.end(),
+                                                     [&](double r) { return r != refs[0]; });
+    std::string r0 = Number("%.17g", refs[0]);
+    for (int k = 1; perPort && k < n; ++k)
+        r0 += " " + Number("%.17g", refs[k]);
     if (version == 1) {
         for (const std::string& line : d.information)
             out += "! " + line + "\n";
