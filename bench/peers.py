@@ -208,7 +208,7 @@ def best_times(report):
     Repetitions give several iteration entries of one name; aggregates are ignored."""
     best = {}
     for entry in report.get("benchmarks", []):
-        if entry.get("run_type", "iteration") != "iteration" or "error_occurred" in entry:
+        if entry.get("run_type", "iteration") != "iteration" or entry.get("error_occurred"):
             continue
         seconds = entry["real_time"] * UNIT_SECONDS.get(entry.get("time_unit", "ns"), 1e-9)
         name = entry["run_name"] if "run_name" in entry else entry["name"]
