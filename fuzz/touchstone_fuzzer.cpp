@@ -43,6 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Tessel::FormatTouchstone(d, d.version), d.version == 1 ? d.ports : 0, "written");
     Check(back.frequencyHz == d.frequencyHz && back.referenceOhms == d.referenceOhms);
     Check(back.data == d.data && back.noise.size() == d.noise.size());
+    Check(back.matrixFormat == d.matrixFormat && back.minorVersion == d.minorVersion);
+    Check(back.mixedModeOrder == d.mixedModeOrder && back.information == d.information);
 
     try {
         Tessel::ConvertToS(d);

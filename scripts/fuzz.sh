@@ -76,6 +76,7 @@ sources_markers_record=(
 sources_touchstone=(
     tessel/touchstone/touchstone_reader.cpp
     tessel/touchstone/touchstone_writer.cpp
+    tessel/touchstone/internal/touchstone_keywords.cpp
 )
 
 cxx=(clang++ -std=c++17 -g -O1 -I"$root" -Wall -Wextra -Werror)

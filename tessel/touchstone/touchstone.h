@@ -1,15 +1,17 @@
 // Touchstone files: reading and writing network data of any port count.
 //
-// The reader takes version 1 files (.s1p ... .sNp: an option line, records that may wrap over
-// several lines, the two-port column order S11 S21 S12 S22, and the two-port noise block that
-// follows the network data where the frequency stops rising) and version 2 files ([Version] 2.0
-// and its keywords, Full/Lower/Upper matrices, a reference impedance per port, [Noise Data]).
-// Comments ("!" to the end of the line) may stand anywhere. Values are converted to complex
-// (RI, MA or DB) and frequencies to Hz; Y and Z data can be converted to S afterwards.
+// The reader takes version 1 files (.s1p ... .sNp: an option line with one R for all ports or
+// one per port, records that may wrap over several lines, the two-port column order S11 S21 S12
+// S22, and the two-port noise block that follows the network data where the frequency stops rising)
+// and version 2 files ([Version] 2.0 or 2.1 and their keywords, Full/Lower/Upper matrices, a
+// reference impedance per port, [Mixed-Mode Order], [Begin Information] blocks, [Noise Data]).
+// Comments ("!" to the end of the line) may stand anywhere. Values are converted to complex (RI, MA
+// or DB) and frequencies to Hz; Y and Z data can be converted to S afterwards.
 //
 // The writer produces version 1 or version 2 text that reads back to the same values: network
 // data are written as real/imaginary pairs with nine significant digits (float precision) and
-// frequencies in Hz with seventeen (double precision).
+// frequencies in Hz with seventeen (double precision). Version 2 text keeps the matrix half,
+// the mixed-mode order and the information lines of the data.
 //
 // Every error is a TouchstoneError whose text is one line, "<file>:<line>: expected ...", or
 // "<file>: ..." when no line is to blame.
@@ -34,6 +36,7 @@ enum class TsFormat { RI, MA, DB };
 enum class TsMatrixFormat { Full, Lower, Upper };
 
 // The option line "# <unit> <parameter> <format> R <ohms>" with its defaults (GHz S MA R 50).
+// A version 1 option line may list one R value per port ("R 50 75"); `resistance` is the first.
 struct TESSEL_EXPORT TouchstoneOptions {
     double frequencyUnitHz = 1e9;
     TsParameter parameter = TsParameter::S;
@@ -52,16 +55,30 @@ struct TESSEL_EXPORT TouchstoneNoisePoint {
     double noiseResistance = 0.0;
 };
 
+// One entry of a [Mixed-Mode Order] list: "D2,3" is the differential mode of ports 2 (positive)
+// and 3, "C2,3" their common mode, "S1" port 1 single-ended. `port2` is 0 for single-ended.
+enum class TsMode { Differential, Common, SingleEnded };
+struct TsMixedModeEntry {
+    TsMode mode = TsMode::SingleEnded;
+    int port1 = 0;
+    int port2 = 0;
+    bool operator==(const TsMixedModeEntry& o) const {
+        return mode == o.mode && port1 == o.port1 && port2 == o.port2;
+    }
+};
+
 struct TESSEL_EXPORT TouchstoneData {
-    int version = 1;  // 1 or 2: the form the file had
+    int version = 1;       // 1 or 2: the form the file had
+    int minorVersion = 0;  // version 2 files: 0 for [Version] 2.0, 1 for [Version] 2.1
     int ports = 0;
     TouchstoneOptions options;
     // Version 2 only: the matrix half listed and, for two ports, whether the data order is
     // 12_21 (true) or 21_12 (false). Version 1 files are Full and 21_12.
     TsMatrixFormat matrixFormat = TsMatrixFormat::Full;
     bool order12_21 = false;
-    // The reference impedance of each port (ports entries; the option line's R unless a
-    // version 2 [Reference] keyword gives others).
+    // The reference impedance of each port (ports entries; the option line's R, or its value
+    // for the port when it lists one per port, unless a version 2 [Reference] keyword gives
+    // others).
     std::vector<double> referenceOhms;
     // Frequencies in Hz, never falling; a repeated frequency (the boundary of two sweep
     // segments) is a point of its own.
@@ -71,6 +88,13 @@ struct TESSEL_EXPORT TouchstoneData {
     // option line's R, as the file holds them; version 2 values are in ohms and siemens.
     std::vector<TsComplex> data;
     std::vector<TouchstoneNoisePoint> noise;
+    // Version 2 only: the [Mixed-Mode Order] list, one entry per matrix row and column in file
+    // order (empty: single-ended data in port order). The data stay as the file gives them; no
+    // conversion between mixed-mode and single-ended parameters is made.
+    std::vector<TsMixedModeEntry> mixedModeOrder;
+    // Version 2 only: the lines between [Begin Information] and [End Information], without
+    // comments and surrounding blanks, blank lines left out.
+    std::vector<std::string> information;
 
     // Parameter (r, c) of point i; no bounds check.
     TsComplex& at(size_t i, int r, int c) { return data[(i * ports + r) * ports + c]; }
@@ -97,9 +121,15 @@ TESSEL_EXPORT TouchstoneData ReadTouchstoneFile(const std::string& path);
 // H and G data, and a point where the matrix (Z + R) or (1 + Y R) is singular, are refused.
 TESSEL_EXPORT void ConvertToS(TouchstoneData& data);
 
-// Touchstone text of `data` in version 1 or 2 form. Version 1 needs one reference impedance for
-// all ports; Y and Z values are renormalized for the target version. Noise data are written for
-// two-port data only. Throws TouchstoneError for data it cannot express.
+// Touchstone text of `data` in version 1 or 2 form. Version 1 writes one R for all ports when
+// they share it, else one per port on the option line; it needs single-ended data, lists full
+// matrices, and writes the information lines as comments (they do not read back); Y and Z
+// values are renormalized for the target version.
+// Version 2 lists the matrix half `matrixFormat` names, which needs symmetric matrices for Lower
+// and Upper. Noise data are written for two-port data only. Throws TouchstoneError for data it
+// cannot express: among them a malformed mixed-mode order, and information lines that would
+// not read back as they are (blank, with surrounding blanks, "!", a line break or a NUL, or
+// starting with [End Information]).
 TESSEL_EXPORT std::string FormatTouchstone(const TouchstoneData& data, int version);
 
 // Writes FormatTouchstone(data, version) to `path`.

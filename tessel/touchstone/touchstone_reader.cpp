@@ -15,6 +15,8 @@
 
 #include "tessel/touchstone/touchstone.h"
 
+#include "tessel/touchstone/internal/touchstone_keywords.h"
+
 namespace Tessel {
 
 namespace {
@@ -26,16 +28,6 @@ std::string Lower(std::string s) {
     std::transform(s.begin(), s.end(), s.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return s;
-}
-
-// A token as it may appear in a one-line message: printable, and cut short.
-std::string Quoted(const std::string& tok) {
-    std::string q = "\"";
-    for (size_t k = 0; k < tok.size() && k < 24; ++k) {
-        const unsigned char c = static_cast<unsigned char>(tok[k]);
-        q += (c >= 0x20 && c < 0x7f) ? static_cast<char>(c) : '?';
-    }
-    return q + (tok.size() > 24 ? "...\"" : "\"");
 }
 
 std::vector<std::string> Tokens(const std::string& s) {
@@ -90,6 +82,7 @@ class Parser {
     bool sawOrder_ = false;
     int frequencies_ = 0, noiseFrequencies_ = 0;
     int referencesMissing_ = 0;
+    std::vector<double> optionReferences_;  // the option line's R values
     // The record being gathered.
     std::vector<double> record_;
     bool recordIsNoise_ = false;
@@ -98,7 +91,10 @@ class Parser {
 
 void Parser::SetPorts(int n) {
     d_.ports = n;
-    d_.referenceOhms.assign(n, d_.options.resistance);
+    if (optionReferences_.size() > 1)
+        d_.referenceOhms = optionReferences_;  // as many as ports, checked on the option line
+    else
+        d_.referenceOhms.assign(n, d_.options.resistance);
 }
 
 TouchstoneData Parser::Run(const std::string& text) {
@@ -118,8 +114,11 @@ TouchstoneData Parser::Run(const std::string& text) {
         line.erase(0, first);
         line.erase(line.find_last_not_of(" \t\r\v\f") + 1);
         if (inInformation_) {
-            if (Lower(line).rfind("[end information]", 0) == 0)
+            // Everything up to [End Information] is kept as text, keywords and numbers included.
+            if (line[0] == '[' && internal::KeywordOf(line) == "end information")
                 inInformation_ = false;
+            else
+                d_.information.push_back(line);
             continue;
         }
         if (ended_)
@@ -164,20 +163,34 @@ void Parser::OptionLine(const std::string& line) {
         } else if (t == "ri" || t == "ma" || t == "db") {
             o.format = t == "ri" ? TsFormat::RI : t == "ma" ? TsFormat::MA : TsFormat::DB;
         } else if (t == "r") {
-            if (k + 1 >= toks.size() || !ToNumber(toks[k + 1], o.resistance) ||
-                !(o.resistance > 0.0)) {
-                Expected("a positive reference resistance after R");
+            // One value for all ports, or (version 1 files) one per port.
+            optionReferences_.clear();
+            double r = 0.0;
+            while (k + 1 < toks.size() && ToNumber(toks[k + 1], r)) {
+                if (!(r > 0.0))
+                    Expected("a positive reference resistance after R");
+                optionReferences_.push_back(r);
+                ++k;
             }
-            ++k;
+            if (optionReferences_.empty())
+                Expected("a positive reference resistance after R");
+            o.resistance = optionReferences_[0];
+            if (optionReferences_.size() > 1 && d_.version == 2)
+                Expected(
+                    "one reference resistance after R in a version 2 file ([Reference] "
+                    "gives one per port)");
+            if (optionReferences_.size() > 1 &&
+                optionReferences_.size() != static_cast<size_t>(expectedPorts_))
+                Expected("one reference resistance after R, or one per port");
         } else {
             Expected(
                 "Hz, kHz, MHz, GHz, S, Y, Z, H, G, RI, MA, DB or R in the option line, "
                 "found " +
-                Quoted(toks[k]));
+                internal::Quoted(toks[k]));
         }
     }
     if (d_.ports > 0)
-        d_.referenceOhms.assign(d_.ports, o.resistance);
+        SetPorts(d_.ports);
 }
 
 int Parser::Count(const std::string& rest, int lo, int hi) {
@@ -185,7 +198,7 @@ int Parser::Count(const std::string& rest, int lo, int hi) {
     double v = 0.0;
     if (toks.size() != 1 || !ToNumber(toks[0], v) || v != std::floor(v) || v < lo || v > hi) {
         Expected("a whole number from " + std::to_string(lo) + " to " + std::to_string(hi) +
-                 (toks.empty() ? std::string() : ", found " + Quoted(rest)));
+                 (toks.empty() ? std::string() : ", found " + internal::Quoted(rest)));
     }
     return static_cast<int>(v);
 }
@@ -194,9 +207,7 @@ void Parser::Keyword(const std::string& line) {
     const size_t close = line.find(']');
     if (close == std::string::npos)
         Expected("a keyword closed by ]");
-    std::string key;
-    for (const std::string& w : Tokens(Lower(line.substr(1, close - 1))))
-        key += (key.empty() ? "" : " ") + w;
+    const std::string key = internal::KeywordOf(line);
     const std::string rest = line.substr(close + 1);
     if (key == "version") {
         if (significant_ != 1)
@@ -205,6 +216,7 @@ void Parser::Keyword(const std::string& line) {
         if (v.size() != 1 || (v[0] != "2.0" && v[0] != "2.1"))
             Expected("version 2.0 or 2.1 after [Version]");
         d_.version = 2;
+        d_.minorVersion = v[0] == "2.1" ? 1 : 0;
         return;
     }
     if (d_.version != 2)
@@ -240,7 +252,8 @@ void Parser::Keyword(const std::string& line) {
         for (const std::string& tok : Tokens(rest)) {
             double r = 0.0;
             if (referencesMissing_ == 0 || !ToNumber(tok, r) || !(r > 0.0))
-                Expected("one positive reference impedance per port, found " + Quoted(tok));
+                Expected("one positive reference impedance per port, found " +
+                         internal::Quoted(tok));
             d_.referenceOhms[d_.ports - referencesMissing_--] = r;
         }
     } else if (key == "matrix format") {
@@ -251,8 +264,23 @@ void Parser::Keyword(const std::string& line) {
         d_.matrixFormat = f == "full"    ? TsMatrixFormat::Full
                           : f == "lower" ? TsMatrixFormat::Lower
                                          : TsMatrixFormat::Upper;
+    } else if (key == "mixed-mode order") {
+        if (d_.ports == 0)
+            Expected("[Number of Ports] before [Mixed-Mode Order]");
+        if (!d_.mixedModeOrder.empty())
+            Expected("one [Mixed-Mode Order]");
+        const std::string problem =
+            internal::ParseMixedModeOrder(rest, d_.ports, d_.mixedModeOrder);
+        if (!problem.empty())
+            Expected(problem);
     } else if (key == "begin information") {
+        // Text after the keyword on its line is the first information line.
+        const size_t first = rest.find_first_not_of(" \t\r\v\f");
+        if (first != std::string::npos)
+            d_.information.push_back(rest.substr(first));
         inInformation_ = true;
+    } else if (key == "end information") {
+        Expected("[Begin Information] before [End Information]");
     } else if (key == "network data") {
         if (d_.ports == 0 || frequencies_ == 0)
             Expected("[Number of Ports] and [Number of Frequencies] before [Network Data]");
@@ -282,7 +310,7 @@ void Parser::Keyword(const std::string& line) {
                      std::to_string(d_.noise.size()));
         ended_ = true;
     } else {
-        Expected("a Touchstone 2 keyword, found " + Quoted("[" + key + "]"));
+        Expected("a Touchstone 2 keyword, found " + internal::Quoted("[" + key + "]"));
     }
     if (key != "reference" && referencesMissing_ > 0)
         Expected(std::to_string(referencesMissing_) + " more reference impedances");
@@ -300,7 +328,7 @@ void Parser::DataLine(const std::string& line) {
     std::vector<double> nums(toks.size());
     for (size_t k = 0; k < toks.size(); ++k) {
         if (!ToNumber(toks[k], nums[k]))
-            Expected("a number, found " + Quoted(toks[k]));
+            Expected("a number, found " + internal::Quoted(toks[k]));
     }
     if (record_.empty()) {
         // A version 1 two-port file's noise block starts where the frequency stops rising: at a
@@ -392,6 +420,8 @@ void Parser::NoiseRecord() {
 }
 
 void Parser::Finish() {
+    if (inInformation_)
+        Expected("[End Information] before the end of the file");
     if (!record_.empty())
         Expected(std::to_string(recordSize_) + " numbers in the record, found " +
                  std::to_string(record_.size()));
@@ -402,6 +432,10 @@ void Parser::Finish() {
     if ((d_.options.parameter == TsParameter::H || d_.options.parameter == TsParameter::G) &&
         d_.ports != 2) {
         Expected("S, Y or Z parameters in a " + std::to_string(d_.ports) + "-port file");
+    }
+    if (d_.options.parameter != TsParameter::S && d_.options.parameter != TsParameter::Y &&
+        d_.options.parameter != TsParameter::Z && !d_.mixedModeOrder.empty()) {
+        Expected("S, Y or Z parameters with [Mixed-Mode Order]");
     }
 }
 

@@ -94,6 +94,7 @@ TEST(Touchstone, ReadsVersion1And2Layouts) {
 
 TEST(Touchstone, ErrorsNameFileLineAndWhatWasExpected) {
     const std::string v2 = "[Version] 2.0\n# Hz S RI\n[Number of Ports] 1\n";
+    const std::string v4 = "[Version] 2.1\n# Hz S RI\n[Number of Ports] 4\n[Mixed-Mode Order] ";
     const struct {
         std::string text;
         int ports;
@@ -110,6 +111,8 @@ TEST(Touchstone, ErrorsNameFileLineAndWhatWasExpected) {
          ":5: expected noise frequencies rising"},
         {"# Hz S QQ\n", 1, ":1: expected Hz, kHz"},
         {"# Hz S R -5\n", 1, ":1: expected a positive reference"},
+        {"# Hz S R 50 75\n1 1 0\n", 1, ":1: expected one reference resistance after R, or one"},
+        {"[Version] 2.1\n# R 50 50\n", 0, ":2: expected one reference resistance after R in"},
         {"1 1 0\n# Hz S RI\n", 1, ":2: expected the option line before"},
         {"! only a comment\n", 1, ":1: expected network data, found none"},
         {"# Hz S RI\n1 1 0\n", 0, ":2: expected [Version] 2.0"},
@@ -126,6 +129,25 @@ TEST(Touchstone, ErrorsNameFileLineAndWhatWasExpected) {
         {"[Version] 2.0\n# Hz S RI\n[Number of Ports] 2\n[Number of Frequencies] 1\n"
          "[Network Data]\n",
          0, ":5: expected [Two-Port Data Order]"},
+        {v2 + "[End Information]\n", 1, ":4: expected [Begin Information] before"},
+        {v2 + "[Begin Information]\nx\n", 1, ":5: expected [End Information] before the end"},
+        {"[Version] 2.0\n[Mixed-Mode Order] S1\n", 0, ":2: expected [Number of Ports] before"},
+        {v4 + "S1 S2 S3 S4\n[Mixed-Mode Order] S1 S2 S3 S4\n", 0, ":5: expected one [Mixed"},
+        {v4 + "D1,2 C1,2 S3 X4\n", 0, "entries after [Mixed-Mode Order], found \"X4\""},
+        {v4 + "D1,2 C1,2 S3 D4\n", 0, "found \"D4\""},
+        {v4 + "D1,2 C1,2 S3 S4x\n", 0, "found \"S4x\""},
+        {v4 + "D1,2 C1,2 S3 S100\n", 0, "found \"S100\""},
+        {v4 + "D1,2 C1,2 S3\n", 0, ":4: expected 4 entries after [Mixed-Mode Order], found 3"},
+        {v4 + "S1 S2 S3 S4 S1\n", 0, "found more"},
+        {v4 + "D1,2 C1,2 S3 S5\n", 0, "port numbers from 1 to 4"},
+        {v4 + "D1,1 C1,1 S3 S4\n", 0, "two different ports"},
+        {v4 + "D1,2 C2,1 S3 S4\n", 0, "expected one D and one C entry per pair in"},
+        {v4 + "D1,2 C1,2 C1,2 S4\n", 0, "found C1,2"},
+        {v4 + "D1,2 S1 S3 S4\n", 0, "each port once in [Mixed-Mode Order], found port 1 2 times"},
+        {"[Version] 2.0\n# Hz H RI\n[Number of Ports] 2\n[Two-Port Data Order] 12_21\n"
+         "[Number of Frequencies] 1\n[Mixed-Mode Order] d1,2 c1,2\n[Network Data]\n"
+         "1 1 0 1 0 1 0 1 0\n[End]\n",
+         0, ":9: expected S, Y or Z parameters with [Mixed-Mode Order]"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
@@ -135,40 +157,116 @@ TEST(Touchstone, ErrorsNameFileLineAndWhatWasExpected) {
     }
 }
 
+// Mixed-mode orders by port count: D/C pairs in either port order, single-ended ports between.
+std::vector<Tessel::TsMixedModeEntry> MixedOrder(int ports) {
+    using M = Tessel::TsMode;
+    switch (ports) {
+        case 2:
+            return {{M::Differential, 1, 2}, {M::Common, 1, 2}};
+        case 3:
+            return {{M::SingleEnded, 3, 0}, {M::Differential, 2, 1}, {M::Common, 2, 1}};
+        case 5:
+            return {{M::Differential, 1, 3},
+                    {M::Common, 1, 3},
+                    {M::SingleEnded, 2, 0},
+                    {M::Differential, 5, 4},
+                    {M::Common, 5, 4}};
+    }
+    return {};
+}
+
 TEST(Touchstone, WritesVersion1And2ThatReadBackExactly) {
+    using Tessel::TsMatrixFormat;
     std::mt19937 rng(7);
     std::uniform_real_distribution<float> u(-1.0f, 1.0f);
-    for (int version : {1, 2}) {
-        for (int ports : {1, 2, 3, 5}) {
-            for (auto kind : {Tessel::TsParameter::S, Tessel::TsParameter::Z}) {
-                SCOPED_TRACE(std::to_string(version) + " " + std::to_string(ports));
-                TouchstoneData d;
-                d.version = version;
-                d.ports = ports;
-                d.options.parameter = kind;
-                d.referenceOhms.assign(ports, 50.0);
-                if (version == 2)
-                    d.referenceOhms.back() = 75.0;
-                for (int i = 0; i < 3; ++i) {
-                    d.frequencyHz.push_back(1e9 / 3.0 * (i + 1));
-                    for (int k = 0; k < ports * ports; ++k)
-                        d.data.push_back(Tessel::TsComplex(u(rng) * 3e-7f, u(rng) * 1e30f));
+    for (int version : {1, 2})
+        for (int ports : {1, 2, 3, 5})
+            for (auto kind : {Tessel::TsParameter::S, Tessel::TsParameter::Z})
+                for (auto half :
+                     {TsMatrixFormat::Full, TsMatrixFormat::Lower, TsMatrixFormat::Upper}) {
+                    SCOPED_TRACE(testing::Message() << version << " " << ports << " " << int(half));
+                    TouchstoneData d;
+                    d.version = version;
+                    d.ports = ports;
+                    d.options.parameter = kind;
+                    d.matrixFormat = version == 2 ? half : TsMatrixFormat::Full;
+                    d.referenceOhms.assign(ports, 50.0);
+                    d.referenceOhms.back() = 75.0;  // one R per port on a version 1 option line
+                    if (version == 2) {
+                        d.minorVersion = ports % 2;
+                        d.mixedModeOrder = MixedOrder(ports);
+                        d.information = {"[Manufacturer] tessel", "# 1 2 [x]"};
+                    }
+                    for (int i = 0; i < 3; ++i) {
+                        d.frequencyHz.push_back(1e9 / 3.0 * (i + 1));
+                        for (int k = 0; k < ports * ports; ++k) {
+                            const int r = k / ports, c = k % ports;  // a half needs symmetry
+                            d.data.push_back(
+                                half != TsMatrixFormat::Full && c < r
+                                    ? d.at(i, c, r)
+                                    : Tessel::TsComplex(u(rng) * 3e-7f, u(rng) * 1e30f));
+                        }
+                    }
+                    if (ports == 2)
+                        d.noise = {{1e8 / 3.0, 0.7, 0.3, -170.25, 0.1}, {2e8, 0.8, 0.4, 10, 0.2}};
+                    const std::string text = Tessel::FormatTouchstone(d, version);
+                    const TouchstoneData back =
+                        ParseTouchstone(text, version == 1 ? ports : 0, "w");
+                    EXPECT_EQ(back.version, version);
+                    EXPECT_EQ(back.minorVersion, d.minorVersion);
+                    EXPECT_EQ(back.matrixFormat, d.matrixFormat);
+                    EXPECT_EQ(back.mixedModeOrder, d.mixedModeOrder);
+                    EXPECT_EQ(back.information, d.information);
+                    EXPECT_EQ(back.frequencyHz, d.frequencyHz);
+                    EXPECT_EQ(back.referenceOhms, d.referenceOhms);
+                    ASSERT_EQ(back.data.size(), d.data.size());
+                    for (size_t k = 0; k < d.data.size(); ++k)
+                        ASSERT_EQ(back.data[k], d.data[k]) << text;
+                    ASSERT_EQ(back.noise.size(), d.noise.size());
+                    for (size_t k = 0; k < d.noise.size(); ++k)
+                        EXPECT_EQ(back.noise[k].gammaOptAngleDeg, d.noise[k].gammaOptAngleDeg);
                 }
-                if (ports == 2)
-                    d.noise = {{1e8 / 3.0, 0.7, 0.3, -170.25, 0.1}, {2e8, 0.8, 0.4, 10, 0.2}};
-                const std::string text = Tessel::FormatTouchstone(d, version);
-                const TouchstoneData back = ParseTouchstone(text, version == 1 ? ports : 0, "w");
-                EXPECT_EQ(back.version, version);
-                EXPECT_EQ(back.frequencyHz, d.frequencyHz);
-                EXPECT_EQ(back.referenceOhms, d.referenceOhms);
-                ASSERT_EQ(back.data.size(), d.data.size());
-                for (size_t k = 0; k < d.data.size(); ++k)
-                    ASSERT_EQ(back.data[k], d.data[k]) << text;
-                ASSERT_EQ(back.noise.size(), d.noise.size());
-                for (size_t k = 0; k < d.noise.size(); ++k)
-                    EXPECT_EQ(back.noise[k].gammaOptAngleDeg, d.noise[k].gammaOptAngleDeg);
-            }
+}
+
+TEST(Touchstone, RefusesToWriteWhatWouldNotReadBack) {
+    TouchstoneData good = ParseTouchstone(
+        "[Version] 2.0\n# Hz S RI\n[Number of Ports] 3\n[Number of Frequencies] 1\n"
+        "[Matrix Format] Upper\n[Begin Information] text\n! c\n [a] b \n[end  INFORMATION ]\n"
+        "[Mixed-Mode Order] S3 D2,1 C2,1\n[Network Data]\n1 1 0 2 0 3 0\n 4 0 5 0\n 6 0\n[End]\n",
+        0, "x");
+    EXPECT_EQ(good.information, (std::vector<std::string>{"text", "[a] b"}));
+    EXPECT_EQ(good.mixedModeOrder, MixedOrder(3));
+    TouchstoneData single = good;
+    single.mixedModeOrder.clear();  // version 1 keeps the information as comments
+    EXPECT_NE(Tessel::FormatTouchstone(single, 1).find("\n! [a] b\n"), std::string::npos);
+    const struct {
+        void (*change)(TouchstoneData&);
+        int version;
+        const char* message;
+    } cases[] = {
+        {[](TouchstoneData&) {}, 1, "expected single-ended data in version 1"},
+        {[](TouchstoneData& d) { d.mixedModeOrder.pop_back(); }, 2, "expected 3 entries"},
+        {[](TouchstoneData& d) { d.options.parameter = Tessel::TsParameter::H; }, 2,
+         "expected S, Y or Z parameters with a mixed-mode order"},
+        {[](TouchstoneData& d) { d.at(0, 1, 0).im = 1; }, 2, "expected symmetric matrices"},
+        {[](TouchstoneData& d) { d.minorVersion = 2; }, 2, "expected minor version 0 or 1"},
+        {[](TouchstoneData& d) { d.matrixFormat = Tessel::TsMatrixFormat(3); }, 2, "Full, Lower"},
+        {[](TouchstoneData& d) { d.mixedModeOrder[0].mode = Tessel::TsMode(3); }, 2, "D, C or S"},
+    };
+    for (const auto& c : cases) {
+        TouchstoneData d = good;
+        c.change(d);
+        try {
+            Tessel::FormatTouchstone(d, c.version);
+            ADD_FAILURE() << c.message;
+        } catch (const TouchstoneError& e) {
+            EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
         }
+    }
+    for (const char* line : {"", " a", "a\t", "a!b", "a\nb", "[End Information]"}) {
+        TouchstoneData d = good;
+        d.information = {line};  // lines that would not read back as they are
+        EXPECT_THROW(Tessel::FormatTouchstone(d, 2), TouchstoneError) << line;
     }
 }
 

@@ -3,6 +3,7 @@
 // The writer always writes frequencies in Hz and values as real/imaginary pairs, whatever the
 // options of the data read: those are the only forms that reproduce the stored double
 // frequencies and float values exactly when read back.
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <complex>
@@ -10,6 +11,8 @@
 #include <fstream>
 
 #include "tessel/touchstone/touchstone.h"
+
+#include "tessel/touchstone/internal/touchstone_keywords.h"
 
 namespace Tessel {
 
@@ -77,6 +80,54 @@ bool Invert(std::vector<Cd>& a, int n) {
     return true;
 }
 
+// Whether an information line reads back as it is: not blank, no surrounding blanks, no comment
+// mark, line break or NUL, and not the keyword that ends the block.
+bool InformationLineReadsBack(const std::string& line) {
+    const char* const blanks = " \t\r\v\f";
+    return !line.empty() && line.find_first_of(blanks) != 0 &&
+           line.find_last_of(blanks) != line.size() - 1 &&
+           line.find_first_of(std::string("!\n\0", 3)) == std::string::npos &&
+           !(line[0] == '[' && internal::KeywordOf(line) == "end information");
+}
+
+// Checks what FormatTouchstone needs beyond the sizes: throws TouchstoneError when `d` cannot be
+// written as `version` text that reads back to the same data.
+void CheckWritable(const TouchstoneData& d, int version) {
+    const int n = d.ports;
+    if (d.minorVersion != 0 && d.minorVersion != 1)
+        throw TouchstoneError("expected minor version 0 or 1");
+    if (static_cast<unsigned>(d.matrixFormat) > static_cast<unsigned>(TsMatrixFormat::Upper))
+        throw TouchstoneError("expected a Full, Lower or Upper matrix format");
+    for (const std::string& line : d.information) {
+        if (!InformationLineReadsBack(line))
+            throw TouchstoneError("expected information lines that read back as they are");
+    }
+    if (!d.mixedModeOrder.empty()) {
+        if (version == 1)
+            throw TouchstoneError("expected single-ended data in version 1");
+        const std::string problem = internal::CheckMixedModeOrder(d.mixedModeOrder, n);
+        if (!problem.empty())
+            throw TouchstoneError("expected " + problem);
+        const TsParameter p = d.options.parameter;
+        if (p != TsParameter::S && p != TsParameter::Y && p != TsParameter::Z)
+            throw TouchstoneError("expected S, Y or Z parameters with a mixed-mode order");
+    }
+    if (version == 2 && d.matrixFormat != TsMatrixFormat::Full) {
+        for (size_t i = 0; i < d.frequencyHz.size(); ++i) {
+            for (int r = 0; r < n; ++r) {
+                for (int c = 0; c < r; ++c) {
+                    if (!(d.at(i, r, c) == d.at(i, c, r))) {
+                        throw TouchstoneError(
+                            "expected symmetric matrices for a Lower or Upper "
+                            "matrix format, point " +
+                            std::to_string(i) + " is not");
+                    }
+                }
+            }
+        }
+    }
+}
+
 }  // namespace
 
 void ConvertToS(TouchstoneData& d) {
@@ -136,18 +187,30 @@ std::string FormatTouchstone(const TouchstoneData& d, int version) {
             "expected 1 to 99 ports, a reference per port and a matrix per point");
     }
     for (double r : d.referenceOhms) {
-        if (!(r > 0.0) || !std::isfinite(r) || (version == 1 && r != d.referenceOhms[0]))
-            throw TouchstoneError("expected positive references, one for all ports in version 1");
+        if (!(r > 0.0) || !std::isfinite(r))
+            throw TouchstoneError("expected positive finite references");
     }
     const bool withNoise = n == 2 && !d.noise.empty();
     if (version == 1 && withNoise && d.noise.front().frequencyHz > d.frequencyHz.back()) {
         throw TouchstoneError(
             "expected noise data starting at or below the last network frequency in version 1");
     }
+    CheckWritable(d, version);
     std::string out = "! Touchstone data written by tessel\n";
-    const std::string r0 = Number("%.17g", d.referenceOhms[0]);
-    if (version == 2)
-        out += "[Version] 2.0\n";
+    // Version 1 gives the references on the option line: one R for all ports when they share
+    // it, else one per port.
+    const std::vector<double>& refs = d.referenceOhms;
+    const bool perPort = version == 1 && std::any_of(refs.begin(), refs.end(),
+                                                     [&](double r) { return r != refs[0]; });
+    std::string r0 = Number("%.17g", refs[0]);
+    for (int k = 1; perPort && k < n; ++k)
+        r0 += " " + Number("%.17g", refs[k]);
+    if (version == 1) {
+        for (const std::string& line : d.information)
+            out += "! " + line + "\n";
+    } else {
+        out += d.minorVersion == 1 ? "[Version] 2.1\n" : "[Version] 2.0\n";
+    }
     out += std::string("# Hz ") + ParameterLetter(d.options.parameter) + " RI R " + r0 + "\n";
     if (version == 2) {
         out += "[Number of Ports] " + std::to_string(n) + "\n";
@@ -159,19 +222,34 @@ std::string FormatTouchstone(const TouchstoneData& d, int version) {
         out += "[Reference]";
         for (double r : d.referenceOhms)
             out += " " + Number("%.17g", r);
-        out += "\n[Matrix Format] Full\n[Network Data]\n";
+        static const char* const formats[] = {"Full", "Lower", "Upper"};
+        out += std::string("\n[Matrix Format] ") + formats[static_cast<int>(d.matrixFormat)] + "\n";
+        if (!d.mixedModeOrder.empty())
+            out += "[Mixed-Mode Order] " + internal::MixedModeOrderText(d.mixedModeOrder) + "\n";
+        if (!d.information.empty()) {
+            out += "[Begin Information]\n";
+            for (const std::string& line : d.information)
+                out += line + "\n";
+            out += "[End Information]\n";
+        }
+        out += "[Network Data]\n";
     }
+    // Version 2 lists the lower or upper half when the data say so; the columns of row r are
+    // then [0, r] or [r, n).
+    const TsMatrixFormat half = version == 2 ? d.matrixFormat : TsMatrixFormat::Full;
     for (size_t i = 0; i < points; ++i) {
         out += Number("%.17g", d.frequencyHz[i]);
         for (int r = 0; r < n; ++r) {
-            for (int c = 0; c < n; ++c) {
+            const int first = half == TsMatrixFormat::Upper ? r : 0;
+            const int end = half == TsMatrixFormat::Lower ? r + 1 : n;
+            for (int c = first; c < end; ++c) {
                 // Version 1 two-port columns are 11 21 12 22; version 2 writes 12_21.
                 const bool swap = version == 1 && n == 2;
                 const int rr = swap ? c : r, cc = swap ? r : c;
                 const TsComplex v = d.at(i, rr, cc);
                 const double f = Renormalization(d, version, rr, cc);
                 // Rows of more than two ports start new lines, four values at most per line.
-                if (n > 2 && c % 4 == 0 && (r > 0 || c > 0))
+                if (n > 2 && (c - first) % 4 == 0 && (r > 0 || c > first))
                     out += "\n";
                 out += " " + Number("%.9g", v.re * f) + " " + Number("%.9g", v.im * f);
             }
