@@ -64,6 +64,8 @@ sources_markers_record=(
     tessel/format/format.cpp
     tessel/format/format_functions.cpp
     tessel/format/group_delay.cpp
+    tessel/format/internal/format_kernels.cpp
+    tessel/format/internal/format_kernels_x86.cpp
     tessel/format/temperature.cpp
     tessel/markers/marker.cpp
     tessel/markers/marker_readout.cpp
@@ -79,6 +81,8 @@ sources_touchstone=(
 )
 
 cxx=(clang++ -std=c++17 -g -O1 -I"$root" -Wall -Wextra -Werror)
+# Libraries the sources link against (the formatting kernels take log10 and atan2 from SLEEF).
+libs=(-lsleef)
 sanitize=(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
 
 sources_of() {
@@ -117,7 +121,7 @@ for t in "${targets[@]}"; do
     echo "== Building the $t fuzzer"
     mapfile -t srcs < <(sources_of "$t")
     "${cxx[@]}" "${sanitize[@]}" -fsanitize=fuzzer "$root/fuzz/${t}_fuzzer.cpp" "${srcs[@]}" \
-        -o "$out/${t}_fuzzer"
+        "${libs[@]}" -o "$out/${t}_fuzzer"
 
     rm -rf "$corpus"
     corpus=$(mktemp -d "$out/corpus.XXXXXX")
