@@ -81,8 +81,6 @@ sources_touchstone=(
 )
 
 cxx=(clang++ -std=c++17 -g -O1 -I"$root" -Wall -Wextra -Werror)
-# Libraries the sources link against (the formatting kernels take log10 and atan2 from SLEEF).
-libs=(-lsleef)
 sanitize=(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
 
 sources_of() {
@@ -121,7 +119,7 @@ for t in "${targets[@]}"; do
     echo "== Building the $t fuzzer"
     mapfile -t srcs < <(sources_of "$t")
     "${cxx[@]}" "${sanitize[@]}" -fsanitize=fuzzer "$root/fuzz/${t}_fuzzer.cpp" "${srcs[@]}" \
-        "${libs[@]}" -o "$out/${t}_fuzzer"
+        -o "$out/${t}_fuzzer"
 
     rm -rf "$corpus"
     corpus=$(mktemp -d "$out/corpus.XXXXXX")

@@ -2,10 +2,11 @@
 // vector variants for the instruction sets a processor may offer (not installed).
 //
 // Every variant forms its results in double and rounds them to float (or keeps them in double)
-// on store, like the portable one. The vector variants take log10 and atan2 from a vector math
-// library with at most one double ulp of error, so a float result differs from the portable
-// variant's by at most one float ulp, and special values (zero, NaN, infinities, the SWR cap)
-// give exactly the portable results. The processor is asked once which variant it can run.
+// on store, like the portable one. The vector variants compute ln and atan2 with polynomials of
+// about 1e-12 relative error instead of the C library's last-ulp accuracy, which a float result
+// cannot show: results stay within a float ulp of the portable variant's, and special values
+// (zero, NaN, infinities, signed zeros, the SWR cap) give exactly the portable results. The
+// processor is asked once which variant it can run.
 #pragma once
 
 #include <cstddef>

@@ -2,32 +2,22 @@
 //
 // The library runs on any x86-64 processor, so nothing here is compiled for the whole file:
 // each function carries its instruction set as a target attribute, and a variant is offered
-// only when the running processor (and its operating system) supports that set. log10 and atan2
-// come from SLEEF's vector functions of at most one double ulp of error.
+// only when the running processor (and its operating system) supports that set.
 #include "tessel/format/internal/format_kernels.h"
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 
 #include <cmath>
+#include <cstdint>
 
 #include <immintrin.h>
 
-// SLEEF's header declares its AVX2 and AVX-512 functions only in translation units compiled for
-// those sets as a whole; these are their exact declarations, called from code compiled for them
-// by attribute. The vector arguments make the ABI depend on the target, hence -Wpsabi is quiet.
 #pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wpsabi"
 #if !defined(__clang__)
 // GCC's AVX-512 intrinsics start from a deliberately undefined vector, which it then reports as
 // possibly uninitialised once they are inlined into functions compiled for AVX-512 by attribute.
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #endif
-extern "C" {
-__m256d Sleef_log10d4_u10avx2(__m256d);
-__m256d Sleef_atan2d4_u10avx2(__m256d, __m256d);
-__m512d Sleef_log10d8_u10avx512f(__m512d);
-__m512d Sleef_atan2d8_u10avx512f(__m512d, __m512d);
-}
 
 namespace Tessel {
 namespace internal {
@@ -84,11 +74,31 @@ TS_INLINE Mask Or(Mask a, Mask b) {
 TS_INLINE VD Select(Mask m, VD yes, VD no) {
     return _mm256_blendv_pd(no, yes, m);
 }
-TS_INLINE VD Log10(VD x) {
-    return Sleef_log10d4_u10avx2(x);
+TS_INLINE VD Recip(VD x) {
+    return _mm256_div_pd(_mm256_set1_pd(1.0), x);
 }
-TS_INLINE VD Atan2(VD y, VD x) {
-    return Sleef_atan2d4_u10avx2(y, x);
+// The biased exponent field of x as a double, and x's significand scaled to [1, 2).
+TS_INLINE void SplitExponent(VD x, VD& biased, VD& m) {
+    const __m256i bits = _mm256_castpd_si256(x), two52 = _mm256_set1_epi64x(0x4330000000000000);
+    biased = _mm256_sub_pd(_mm256_castsi256_pd(_mm256_or_si256(_mm256_srli_epi64(bits, 52), two52)),
+                           _mm256_castsi256_pd(two52));
+    m = _mm256_castsi256_pd(
+        _mm256_or_si256(_mm256_and_si256(bits, _mm256_set1_epi64x(0x000FFFFFFFFFFFFF)),
+                        _mm256_set1_epi64x(0x3FF0000000000000)));
+}
+TS_INLINE Mask Unordered(VD a, VD b) {
+    return _mm256_cmp_pd(a, b, _CMP_UNORD_Q);
+}
+// blendv looks only at each lane's top bit: a value is its own sign mask.
+TS_INLINE Mask SignBit(VD x) {
+    return x;
+}
+TS_INLINE Mask And(Mask a, Mask b) {
+    return _mm256_and_pd(a, b);
+}
+TS_INLINE VD CopySign(VD magnitude, VD sign) {
+    const VD bit = _mm256_set1_pd(-0.0);
+    return _mm256_or_pd(_mm256_andnot_pd(bit, magnitude), _mm256_and_pd(bit, sign));
 }
 // Four samples: the real parts gathered to the low half, the imaginary to the high, widened.
 TS_INLINE void LoadPairs(const TsComplex* p, VD& re, VD& im) {
@@ -162,11 +172,35 @@ TS_INLINE Mask Or(Mask a, Mask b) {
 TS_INLINE VD Select(Mask m, VD yes, VD no) {
     return _mm512_mask_blend_pd(m, no, yes);
 }
-TS_INLINE VD Log10(VD x) {
-    return Sleef_log10d8_u10avx512f(x);
+// A 14-bit reciprocal estimate refined by two Newton steps to about 2^-52.
+TS_INLINE VD Recip(VD x) {
+    VD r = _mm512_rcp14_pd(x);
+    r = _mm512_fmadd_pd(r, _mm512_fnmadd_pd(x, r, _mm512_set1_pd(1.0)), r);
+    return _mm512_fmadd_pd(r, _mm512_fnmadd_pd(x, r, _mm512_set1_pd(1.0)), r);
 }
-TS_INLINE VD Atan2(VD y, VD x) {
-    return Sleef_atan2d8_u10avx512f(y, x);
+TS_INLINE Mask Unordered(VD a, VD b) {
+    return _mm512_cmp_pd_mask(a, b, _CMP_UNORD_Q);
+}
+// The biased exponent field of x as a double, and x's significand scaled to [1, 2).
+TS_INLINE void SplitExponent(VD x, VD& biased, VD& m) {
+    const __m512i bits = _mm512_castpd_si512(x), two52 = _mm512_set1_epi64(0x4330000000000000);
+    biased = _mm512_sub_pd(_mm512_castsi512_pd(_mm512_or_si512(_mm512_srli_epi64(bits, 52), two52)),
+                           _mm512_castsi512_pd(two52));
+    m = _mm512_castsi512_pd(
+        _mm512_or_si512(_mm512_and_si512(bits, _mm512_set1_epi64(0x000FFFFFFFFFFFFF)),
+                        _mm512_set1_epi64(0x3FF0000000000000)));
+}
+TS_INLINE Mask SignBit(VD x) {
+    return _mm512_test_epi64_mask(_mm512_castpd_si512(x), _mm512_set1_epi64(INT64_MIN));
+}
+TS_INLINE Mask And(Mask a, Mask b) {
+    return static_cast<Mask>(a & b);
+}
+TS_INLINE VD CopySign(VD magnitude, VD sign) {
+    const __m512i bit = _mm512_set1_epi64(INT64_MIN);
+    return _mm512_castsi512_pd(
+        _mm512_or_si512(_mm512_andnot_si512(bit, _mm512_castpd_si512(magnitude)),
+                        _mm512_and_si512(bit, _mm512_castpd_si512(sign))));
 }
 // Eight samples: the real parts gathered to the low half, the imaginary to the high, widened.
 TS_INLINE void LoadPairs(const TsComplex* p, VD& re, VD& im) {
