@@ -90,18 +90,19 @@ TEST(RangeForms, WriteOnlyTheRunSizeTheOutputByTheirRuleAndRefuseOutsideRuns) {
 // Any step shorter than π between neighbours is followed, however close to π; a step of
 // exactly π stays. A sweep delivered in pieces continues the turn count of the earlier runs.
 TEST(PhaseUnwrap, RecoversAnAccumulatingPhaseInOneRunOrInContinuedPieces) {
-    const int cuts[] = {0, 1, 2, 3, 77, 78, 150, 151, 200};
+    // Long enough to cross the blocks the phases are computed in.
+    const int cuts[] = {0, 1, 2, 3, 77, 78, 150, 151, 300, 600};
     for (const double step : {-0.9, 0.45, 3.0, -3.1}) {
-        std::vector<TsComplex> z(200);
-        for (int i = 0; i < 200; ++i) {
+        std::vector<TsComplex> z(600);
+        for (int i = 0; i < 600; ++i) {
             z[i] = TsComplex::FromMagPhase(1.0, step * i + 0.3);
         }
-        std::vector<float> whole, pieces(200);
-        ASSERT_EQ(FormatDataPhase(z, whole, 0, 200, true), kOk);
-        for (int k = 0; k + 1 < 9; ++k) {
+        std::vector<float> whole, pieces(600);
+        ASSERT_EQ(FormatDataPhase(z, whole, 0, 600, true), kOk);
+        for (int k = 0; k + 1 < 10; ++k) {
             ASSERT_EQ(FormatDataPhase(z.data(), pieces.data(), cuts[k], cuts[k + 1], true), kOk);
         }
-        for (int i = 0; i < 200; ++i) {
+        for (int i = 0; i < 600; ++i) {
             const double want = step * i + 0.3, tolerance = 1e-4 * (1 + std::fabs(want));
             EXPECT_NEAR(whole[i], want, tolerance) << "step " << step << " point " << i;
             EXPECT_NEAR(pieces[i], whole[i], tolerance) << "step " << step << " point " << i;
@@ -134,10 +135,11 @@ class KernelVariants : public ::testing::Test {
                 z.push_back(TsComplex::FromMagPhase(std::pow(10.0, decade), 0.103 * k - kPi));
             }
         }
-        for (int j = 1; j < 2000; ++j) {  // |z| from 1 - 6e-8·j down, with small tilts
-            const float re = 1.0f - 5.9604645e-8f * float(j % 400 + 1);
-            z.push_back(TsComplex(re, float(j) * 1.7e-7f));
-            z.push_back(TsComplex(-float(j) * 2.3e-6f, -re));
+        for (int j = 0; j < 2000; ++j) {  // 1 - |z|² from 1e-7 down to 1e-11: SWR near its cap
+            const double re = 1.0f - 5.9604645e-8f * float(j % 50 + 1), rest = 1 - re * re;
+            const float im = float(std::sqrt(rest - rest * std::pow(1e-4, (j % 40) / 39.0)));
+            z.push_back(TsComplex(float(re), im));
+            z.push_back(TsComplex(-im, -float(re)));
         }
         const float inf = INFINITY, nan = NAN;
         for (float a : {0.0f, -0.0f, 1e-45f, 1.0f, -1.0f, 3.4e38f, inf, -inf, nan}) {
