@@ -64,6 +64,8 @@ sources_markers_record=(
     tessel/format/format.cpp
     tessel/format/format_functions.cpp
     tessel/format/group_delay.cpp
+    tessel/format/internal/format_kernels.cpp
+    tessel/format/internal/format_kernels_x86.cpp
     tessel/format/temperature.cpp
     tessel/markers/marker.cpp
     tessel/markers/marker_readout.cpp

@@ -3,6 +3,7 @@
 #include "tessel/core/status.h"
 #include "tessel/format/format_functions.h"
 #include "tessel/format/group_delay.h"
+#include "tessel/format/internal/format_kernels.h"
 #include "tessel/format/internal/format_math.h"
 
 namespace Tessel {
@@ -19,15 +20,16 @@ double Format::SetLogMagZeroValue(double value) {
 
 long Format::LogMag(const TsComplex* in, float* out, int n) const {
     const double zero = m_logMagZeroValue;
-    return MapSamples(in, out, n, [zero](const TsComplex& z) {
-        return internal::PowerToDb(z.MagSquared(), zero);
+    return internal::RunOnArray(in, out, n, [zero](const TsComplex* z, float* o, std::size_t k) {
+        internal::ActiveKernels().logMag(z, o, k, zero);
     });
 }
 
 long Format::LogMag(const std::vector<TsComplex>& in, std::vector<float>& out) const {
     const double zero = m_logMagZeroValue;
-    return MapSamples(
-        in, out, [zero](const TsComplex& z) { return internal::PowerToDb(z.MagSquared(), zero); });
+    return internal::RunOnVector(in, out, [zero](const TsComplex* z, float* o, std::size_t k) {
+        internal::ActiveKernels().logMag(z, o, k, zero);
+    });
 }
 
 long Format::LogMag(const std::vector<TsComplex>& in, std::vector<float>& out, int first,

@@ -1,12 +1,17 @@
 #include "tessel/format/format_functions.h"
 
+#include <algorithm>
 #include <cmath>
 
+#include "tessel/format/internal/format_kernels.h"
 #include "tessel/format/internal/format_math.h"
 
 namespace Tessel {
 
+using internal::ActiveKernels;
 using internal::MapSamples;
+using internal::RunOnArray;
+using internal::RunOnVector;
 
 namespace {
 
@@ -21,27 +26,32 @@ double Real(const TsComplex& z) {
 double Imag(const TsComplex& z) {
     return z.im;
 }
-double LinMag(const TsComplex& z) {
-    return z.Mag();
+
+// The kernels of the running processor, in the shape RunOnArray and RunOnVector call.
+void LogMagOf(const TsComplex* in, float* out, std::size_t n) {
+    ActiveKernels().logMag(in, out, n, TsComplex::m_logMagZeroValue);
 }
-double PhaseOf(const TsComplex& z) {
-    return z.Phase();
+void LinMagOf(const TsComplex* in, float* out, std::size_t n) {
+    ActiveKernels().linMag(in, out, n);
 }
-double LogMagOf(const TsComplex& z) {
-    return z.LogMag();
+void PhaseOf(const TsComplex* in, float* out, std::size_t n) {
+    ActiveKernels().phase(in, out, n);
 }
-double SwrOf(const TsComplex& z) {
-    return z.SWR();
+void SwrOf(const TsComplex* in, float* out, std::size_t n) {
+    ActiveKernels().swr(in, out, n);
 }
+
+// Phases formed in double are unwrapped in blocks of this many samples, kept on the stack.
+constexpr int kUnwrapBlock = 256;
 
 }  // namespace
 
 long FormatDataLogMag(const TsComplex* in, float* out, int n) {
-    return MapSamples(in, out, n, LogMagOf);
+    return RunOnArray(in, out, n, LogMagOf);
 }
 
 long FormatDataLogMag(const std::vector<TsComplex>& in, std::vector<float>& out) {
-    return MapSamples(in, out, LogMagOf);
+    return RunOnVector(in, out, LogMagOf);
 }
 
 long FormatDataLogMag(const std::vector<TsComplex>& in, std::vector<float>& out, int first,
@@ -55,33 +65,30 @@ long FormatDataLogMag(const std::vector<TsComplex>& in, std::vector<float>& out,
     if (out.size() < static_cast<std::size_t>(last)) {
         out.resize(last);
     }
-    for (int i = first; i < last; ++i) {
-        out[i] = static_cast<float>(in[i].LogMag());
-    }
+    LogMagOf(in.data() + first, out.data() + first, static_cast<std::size_t>(last - first));
     return kOk;
 }
 
 long FormatData10LogMag(const TsComplex* in, float* out, int n) {
-    const double zero = TsComplex::m_logMagZeroValue;
-    return MapSamples(in, out, n, [zero](const TsComplex& z) {
-        return internal::PowerToDb(std::fabs(double(z.re)), zero);
+    return RunOnArray(in, out, n, [](const TsComplex* z, float* o, std::size_t k) {
+        ActiveKernels().powerDb(z, o, k, 1.0, TsComplex::m_logMagZeroValue);
     });
 }
 
 long FormatDataLinMag(const TsComplex* in, float* out, int n) {
-    return MapSamples(in, out, n, LinMag);
+    return RunOnArray(in, out, n, LinMagOf);
 }
 
 long FormatDataLinMag(const std::vector<TsComplex>& in, std::vector<float>& out) {
-    return MapSamples(in, out, LinMag);
+    return RunOnVector(in, out, LinMagOf);
 }
 
 long FormatDataPhase(const TsComplex* in, float* out, int n) {
-    return MapSamples(in, out, n, PhaseOf);
+    return RunOnArray(in, out, n, PhaseOf);
 }
 
 long FormatDataPhase(const std::vector<TsComplex>& in, std::vector<float>& out) {
-    return MapSamples(in, out, PhaseOf);
+    return RunOnVector(in, out, PhaseOf);
 }
 
 long FormatDataPhase(const TsComplex* in, float* out, int first, int last, bool unwrap) {
@@ -92,9 +99,7 @@ long FormatDataPhase(const TsComplex* in, float* out, int first, int last, bool 
         return kInvalidArg;
     }
     if (!unwrap) {
-        for (int i = first; i < last; ++i) {
-            out[i] = static_cast<float>(in[i].Phase());
-        }
+        PhaseOf(in + first, out + first, static_cast<std::size_t>(last - first));
         return kOk;
     }
     // Turn count, kept as an integral double so that a garbage earlier run cannot overflow it.
@@ -105,20 +110,26 @@ long FormatDataPhase(const TsComplex* in, float* out, int first, int last, bool 
     // The previous value stays in double inside the run, so that a step of exactly ±π between
     // two samples is seen as exactly ±π and not as the float-rounded neighbour.
     double previous = first > 0 ? double(out[first - 1]) : 0.0;
-    for (int i = first; i < last; ++i) {
-        double value = turns * internal::kTwoPi + in[i].Phase();
-        if (i > 0) {
-            const double step = value - previous;
-            if (step < -internal::kPi) {
-                turns += 1.0;
-                value += internal::kTwoPi;
-            } else if (step > internal::kPi) {
-                turns -= 1.0;
-                value -= internal::kTwoPi;
+    double phase[kUnwrapBlock];
+    for (int start = first; start < last; start += kUnwrapBlock) {
+        const int count = std::min(kUnwrapBlock, last - start);
+        ActiveKernels().phaseDouble(in + start, phase, static_cast<std::size_t>(count));
+        for (int k = 0; k < count; ++k) {
+            const int i = start + k;
+            double value = turns * internal::kTwoPi + phase[k];
+            if (i > 0) {
+                const double step = value - previous;
+                if (step < -internal::kPi) {
+                    turns += 1.0;
+                    value += internal::kTwoPi;
+                } else if (step > internal::kPi) {
+                    turns -= 1.0;
+                    value -= internal::kTwoPi;
+                }
             }
+            out[i] = static_cast<float>(value);
+            previous = value;
         }
-        out[i] = static_cast<float>(value);
-        previous = value;
     }
     return kOk;
 }
@@ -133,11 +144,11 @@ long FormatDataPhase(const std::vector<TsComplex>& in, std::vector<float>& out, 
 }
 
 long FormatDataSWR(const TsComplex* in, float* out, int n) {
-    return MapSamples(in, out, n, SwrOf);
+    return RunOnArray(in, out, n, SwrOf);
 }
 
 long FormatDataSWR(const std::vector<TsComplex>& in, std::vector<float>& out) {
-    return MapSamples(in, out, SwrOf);
+    return RunOnVector(in, out, SwrOf);
 }
 
 long FormatDataReal(const TsComplex* in, float* out, int n) {
@@ -157,9 +168,8 @@ long FormatDataImag(const std::vector<TsComplex>& in, std::vector<float>& out) {
 }
 
 long FormatNoiseDensity(const TsComplex* in, float* out, int n) {
-    const double zero = TsComplex::m_logMagZeroValue;
-    return MapSamples(in, out, n, [zero](const TsComplex& z) {
-        return internal::PowerToDb(std::fabs(double(z.re)) * internal::kBoltzmannMilli, zero);
+    return RunOnArray(in, out, n, [](const TsComplex* z, float* o, std::size_t k) {
+        ActiveKernels().powerDb(z, o, k, internal::kBoltzmannMilli, TsComplex::m_logMagZeroValue);
     });
 }
 

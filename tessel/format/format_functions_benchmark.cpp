@@ -1,14 +1,18 @@
-// Throughput of the per-point formatting that runs on every trace update.
+// Throughput of the per-point formatting that runs on every trace update, through the public
+// functions (the fastest kernels the processor supports) and, for comparison, through the
+// portable one-sample-at-a-time kernels.
 #include <random>
 #include <vector>
 
 #include <benchmark/benchmark.h>
 
 #include "tessel/format/format_functions.h"
+#include "tessel/format/internal/format_kernels.h"
 
 namespace {
 
 using Tessel::TsComplex;
+using Tessel::internal::FormatKernels;
 
 std::vector<TsComplex> Samples(int n) {
     std::mt19937 rng(1);
@@ -22,30 +26,70 @@ std::vector<TsComplex> Samples(int n) {
     return z;
 }
 
-void BM_FormatDataLogMag(benchmark::State& state) {
+// Times f(in, out, n) over the benchmark's size.
+template <class F>
+void Run(benchmark::State& state, F f) {
     const int n = int(state.range(0));
     const auto z = Samples(n);
     std::vector<float> out(n);
     for (auto _ : state) {
-        Tessel::FormatDataLogMag(z.data(), out.data(), n);
+        f(z.data(), out.data(), n);
         benchmark::DoNotOptimize(out.data());
         benchmark::ClobberMemory();
     }
     state.SetItemsProcessed(state.iterations() * n);
 }
-BENCHMARK(BM_FormatDataLogMag)->Arg(20001)->Arg(1000000);
 
-void BM_FormatDataPhaseUnwrapped(benchmark::State& state) {
-    const int n = int(state.range(0));
-    const auto z = Samples(n);
-    std::vector<float> out(n);
-    for (auto _ : state) {
-        Tessel::FormatDataPhase(z.data(), out.data(), 0, n, true);
-        benchmark::DoNotOptimize(out.data());
-        benchmark::ClobberMemory();
-    }
-    state.SetItemsProcessed(state.iterations() * n);
+void BM_FormatDataLogMag(benchmark::State& state) {
+    Run(state, [](const TsComplex* z, float* o, int n) { Tessel::FormatDataLogMag(z, o, n); });
 }
-BENCHMARK(BM_FormatDataPhaseUnwrapped)->Arg(20001)->Arg(1000000);
+void BM_FormatData10LogMag(benchmark::State& state) {
+    Run(state, [](const TsComplex* z, float* o, int n) { Tessel::FormatData10LogMag(z, o, n); });
+}
+void BM_FormatDataLinMag(benchmark::State& state) {
+    Run(state, [](const TsComplex* z, float* o, int n) { Tessel::FormatDataLinMag(z, o, n); });
+}
+void BM_FormatDataPhase(benchmark::State& state) {
+    Run(state, [](const TsComplex* z, float* o, int n) { Tessel::FormatDataPhase(z, o, n); });
+}
+void BM_FormatDataPhaseUnwrapped(benchmark::State& state) {
+    Run(state,
+        [](const TsComplex* z, float* o, int n) { Tessel::FormatDataPhase(z, o, 0, n, true); });
+}
+void BM_FormatDataSWR(benchmark::State& state) {
+    Run(state, [](const TsComplex* z, float* o, int n) { Tessel::FormatDataSWR(z, o, n); });
+}
+BENCHMARK(BM_FormatDataLogMag)->Arg(1601)->Arg(20001)->Arg(1000000);
+BENCHMARK(BM_FormatData10LogMag)->Arg(1601)->Arg(20001)->Arg(1000000);
+BENCHMARK(BM_FormatDataLinMag)->Arg(1601)->Arg(20001)->Arg(1000000);
+BENCHMARK(BM_FormatDataPhase)->Arg(1601)->Arg(20001)->Arg(1000000);
+BENCHMARK(BM_FormatDataPhaseUnwrapped)->Arg(1601)->Arg(20001)->Arg(1000000);
+BENCHMARK(BM_FormatDataSWR)->Arg(1601)->Arg(20001)->Arg(1000000);
+
+// The portable kernels: the per-sample formulas the vector kernels replace.
+const FormatKernels& Portable() {
+    return Tessel::internal::PortableKernels();
+}
+void BM_PortableLogMag(benchmark::State& state) {
+    Run(state, [](const TsComplex* z, float* o, int n) { Portable().logMag(z, o, n, -200.0); });
+}
+void BM_PortablePowerDb(benchmark::State& state) {
+    Run(state,
+        [](const TsComplex* z, float* o, int n) { Portable().powerDb(z, o, n, 1.0, -200.0); });
+}
+void BM_PortableLinMag(benchmark::State& state) {
+    Run(state, [](const TsComplex* z, float* o, int n) { Portable().linMag(z, o, n); });
+}
+void BM_PortablePhase(benchmark::State& state) {
+    Run(state, [](const TsComplex* z, float* o, int n) { Portable().phase(z, o, n); });
+}
+void BM_PortableSWR(benchmark::State& state) {
+    Run(state, [](const TsComplex* z, float* o, int n) { Portable().swr(z, o, n); });
+}
+BENCHMARK(BM_PortableLogMag)->Arg(20001)->Arg(1000000);
+BENCHMARK(BM_PortablePowerDb)->Arg(20001)->Arg(1000000);
+BENCHMARK(BM_PortableLinMag)->Arg(20001)->Arg(1000000);
+BENCHMARK(BM_PortablePhase)->Arg(20001)->Arg(1000000);
+BENCHMARK(BM_PortableSWR)->Arg(20001)->Arg(1000000);
 
 }  // namespace

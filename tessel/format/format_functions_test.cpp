@@ -1,12 +1,19 @@
 #include "tessel/format/format_functions.h"
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
 #include <vector>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "tessel/core/status.h"
+#include "tessel/format/internal/format_kernels.h"
 #include "tessel/format/internal/format_test_util.h"
 
 namespace {
@@ -83,18 +90,19 @@ TEST(RangeForms, WriteOnlyTheRunSizeTheOutputByTheirRuleAndRefuseOutsideRuns) {
 // Any step shorter than π between neighbours is followed, however close to π; a step of
 // exactly π stays. A sweep delivered in pieces continues the turn count of the earlier runs.
 TEST(PhaseUnwrap, RecoversAnAccumulatingPhaseInOneRunOrInContinuedPieces) {
-    const int cuts[] = {0, 1, 2, 3, 77, 78, 150, 151, 200};
+    // Long enough to cross the blocks the phases are computed in.
+    const int cuts[] = {0, 1, 2, 3, 77, 78, 150, 151, 300, 600};
     for (const double step : {-0.9, 0.45, 3.0, -3.1}) {
-        std::vector<TsComplex> z(200);
-        for (int i = 0; i < 200; ++i) {
+        std::vector<TsComplex> z(600);
+        for (int i = 0; i < 600; ++i) {
             z[i] = TsComplex::FromMagPhase(1.0, step * i + 0.3);
         }
-        std::vector<float> whole, pieces(200);
-        ASSERT_EQ(FormatDataPhase(z, whole, 0, 200, true), kOk);
-        for (int k = 0; k + 1 < 9; ++k) {
+        std::vector<float> whole, pieces(600);
+        ASSERT_EQ(FormatDataPhase(z, whole, 0, 600, true), kOk);
+        for (int k = 0; k + 1 < 10; ++k) {
             ASSERT_EQ(FormatDataPhase(z.data(), pieces.data(), cuts[k], cuts[k + 1], true), kOk);
         }
-        for (int i = 0; i < 200; ++i) {
+        for (int i = 0; i < 600; ++i) {
             const double want = step * i + 0.3, tolerance = 1e-4 * (1 + std::fabs(want));
             EXPECT_NEAR(whole[i], want, tolerance) << "step " << step << " point " << i;
             EXPECT_NEAR(pieces[i], whole[i], tolerance) << "step " << step << " point " << i;
@@ -115,3 +123,126 @@ TEST(PhaseUnwrap, RecoversAnAccumulatingPhaseInOneRunOrInContinuedPieces) {
 }
 
 }  // namespace
+
+// Every kernel variant the processor runs, on magnitudes over the whole float range at angles
+// round the circle, magnitudes just below 1 (where SWR is ill-conditioned), and special values.
+class KernelVariants : public ::testing::Test {
+  protected:
+    static std::vector<TsComplex> Sweep() {
+        std::vector<TsComplex> z;
+        for (double decade = -45.0; decade < 38.5; decade += 0.37) {
+            for (int k = 0; k < 61; ++k) {
+                z.push_back(TsComplex::FromMagPhase(std::pow(10.0, decade), 0.103 * k - kPi));
+            }
+        }
+        for (int j = 0; j < 2000; ++j) {  // 1 - |z|² from 1e-7 down to 1e-11: SWR near its cap
+            const double re = 1.0f - 5.9604645e-8f * float(j % 50 + 1), rest = 1 - re * re;
+            const float im = float(std::sqrt(rest - rest * std::pow(1e-4, (j % 40) / 39.0)));
+            z.push_back(TsComplex(float(re), im));
+            z.push_back(TsComplex(-im, -float(re)));
+        }
+        const float inf = INFINITY, nan = NAN;
+        for (float a : {0.0f, -0.0f, 1e-45f, 1.0f, -1.0f, 3.4e38f, inf, -inf, nan}) {
+            for (float b : {0.0f, -0.0f, 2e-45f, -0.5f, inf, -inf, nan}) {
+                z.push_back(TsComplex(a, b));
+            }
+        }
+        return z;
+    }
+
+    // Distance in float steps; NaN only matches NaN, and a non-finite or special reference
+    // (the zero value, the SWR cap) only itself.
+    static int UlpsApart(float got, double want, bool special) {
+        const float w = float(want);
+        if (std::isnan(w) || std::isnan(got)) {
+            return std::isnan(w) && std::isnan(got) ? 0 : 1000;
+        }
+        if (special || !std::isfinite(w)) {
+            return got == w ? 0 : 1000;
+        }
+        const auto ordered = [](float f) {
+            std::int32_t i;
+            std::memcpy(&i, &f, sizeof i);
+            return i < 0 ? std::int64_t(INT32_MIN) - i : std::int64_t(i);
+        };
+        return int(std::min<std::int64_t>(std::llabs(ordered(got) - ordered(w)), 1000));
+    }
+
+    const std::vector<TsComplex> z_ = Sweep();
+};
+
+TEST_F(KernelVariants, StayWithinTwoFloatUlpsOfTheDoubleFormulasAndKeepSpecialValues) {
+    using Kernels = internal::FormatKernels;
+    struct Function {
+        const char* name;
+        void (*run)(const Kernels&, const TsComplex*, float*, std::size_t);
+        double (*reference)(double re, double im);
+        bool (*special)(double reference);
+    };
+    const auto none = [](double) { return false; };
+    const Function functions[] = {
+        {"logMag",
+         [](const Kernels& k, const TsComplex* z, float* o, std::size_t n) {
+             k.logMag(z, o, n, -173.0);
+         },
+         [](double re, double im) {
+             return re == 0 && im == 0 ? -173.0 : 10 * std::log10(re * re + im * im);
+         },
+         [](double r) { return r == -173.0; }},
+        {"powerDb",
+         [](const Kernels& k, const TsComplex* z, float* o, std::size_t n) {
+             k.powerDb(z, o, n, 1.3806504e-20, -173.0);
+         },
+         [](double re, double) {
+             return re == 0 ? -173.0 : 10 * std::log10(std::fabs(re) * 1.3806504e-20);
+         },
+         [](double r) { return r == -173.0; }},
+        {"linMag",
+         [](const Kernels& k, const TsComplex* z, float* o, std::size_t n) { k.linMag(z, o, n); },
+         [](double re, double im) { return std::hypot(re, im); }, none},
+        {"phase",
+         [](const Kernels& k, const TsComplex* z, float* o, std::size_t n) { k.phase(z, o, n); },
+         [](double re, double im) { return std::atan2(im, re); }, none},
+        {"swr",
+         [](const Kernels& k, const TsComplex* z, float* o, std::size_t n) { k.swr(z, o, n); },
+         [](double re, double im) {
+             const double g = std::hypot(re, im);
+             return g < 1 ? std::min((1 + g) / (1 - g), 1e10) : 1e10;
+         },
+         [](double r) { return r == 1e10; }}};
+    const auto variants = internal::SupportedKernels();
+    EXPECT_EQ(variants.front(), &internal::PortableKernels());
+    for (const Kernels* kernels : variants) {
+        for (const Function& f : functions) {
+            std::vector<float> out(z_.size());
+            f.run(*kernels, z_.data(), out.data(), z_.size());
+            int worst = 0;
+            for (std::size_t i = 0; i < z_.size(); ++i) {
+                const double want = f.reference(z_[i].re, z_[i].im);
+                const int ulps = UlpsApart(out[i], want, f.special(want));
+                worst = std::max(worst, ulps);
+                ASSERT_LE(ulps, 2) << kernels->name << " " << f.name << " (" << z_[i].re << ", "
+                                   << z_[i].im << ") gave " << out[i] << " for " << want;
+            }
+            // Short runs end inside a partial vector: each must equal the long run's values.
+            for (std::size_t n = 1; n <= 17; ++n) {
+                std::vector<float> part(n);
+                f.run(*kernels, z_.data() + 100, part.data(), n);
+                for (std::size_t i = 0; i < n; ++i) {
+                    ASSERT_EQ(UlpsApart(part[i], out[100 + i], false), 0)
+                        << kernels->name << " " << f.name << " n=" << n;
+                }
+            }
+            RecordProperty(std::string(kernels->name) + "_" + f.name, worst);
+        }
+        // The double phases that unwrapping starts from: within 1e-12 of atan2, relatively.
+        std::vector<double> phase(z_.size());
+        kernels->phaseDouble(z_.data(), phase.data(), z_.size());
+        for (std::size_t i = 0; i < z_.size(); ++i) {
+            const double want = std::atan2(double(z_[i].im), double(z_[i].re));
+            const double tolerance = std::isnan(want) ? 0.0 : 1e-12 * std::fabs(want);
+            ASSERT_THAT(phase[i], testing::NanSensitiveDoubleNear(want, tolerance))
+                << kernels->name << " " << i;
+        }
+    }
+}
