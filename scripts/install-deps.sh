@@ -6,11 +6,11 @@ set -euo pipefail
 
 # libkissfft-dev: the permissive FFT backend (TESSEL_FFT=kissfft). dpkg-dev and file: CPack's
 # Debian packages compute their dependencies with dpkg-shlibdeps, which needs both.
-# pybind11-dev, python3-dev, python3-numpy, python3-pytest: the Python module and its tests.
-# libsleef-dev: vectorised double-precision log10/atan2 for the formatting kernels.
+# pybind11-dev, python3-dev, python3-numpy, python3-pytest: the Python module and its tests;
+# python3-scipy: the peer comparison in bench/peers.py.
 packages=(cmake ninja-build g++ pkg-config libboost-dev libfftw3-dev libkissfft-dev libgtest-dev
           libgmock-dev libbenchmark-dev python3-scikit-rf dpkg-dev file
-          pybind11-dev python3-dev python3-numpy python3-pytest python3-scipy libsleef-dev)
+          pybind11-dev python3-dev python3-numpy python3-pytest python3-scipy)
 if [[ "${1:-}" == "--fuzz" ]]; then
     packages+=(clang libclang-rt-14-dev)
 fi
