@@ -135,6 +135,9 @@ TEST(DemoLimits, TightFloorFailsInsideItsRowOnly) {
             EXPECT_TRUE(f >= 4e9 && S21Db(d, f) > -35.5) << f;
     }
     EXPECT_LT(r.fig.limit.failing.size(), size_t(r.fig.limit.testedPoints));
+    std::ifstream html(kDir + "/report.html");
+    const std::string report((std::istreambuf_iterator<char>(html)), {});
+    EXPECT_NE(report.find("<title>Limit fail: 2.2"), std::string::npos);
     EXPECT_EQ(RunWith({"--limit", "min:2.6:2.2:-1"}).rc, 2);
 }
 
@@ -170,10 +173,10 @@ TEST(DemoFileMode, ZeroSamplesUnityGainAndLabels) {
     std::filesystem::create_directories(kDir);
     const std::string file = kDir + "/zero.s2p";
     std::ofstream(file) << "# GHz S RI R 50\n"
-                        << "1 0 0 0.999999 0 0.999999 0 0.1 0\n"
-                        << "2 0.01 0 0.999999 0 0.999999 0 0.1 0\n"
-                        << "3 0.02 0 0.999999 0 0.999999 0 0.1 0\n"
-                        << "4 0.02 0 0.999999 0 0.999999 0 0.1 0\n";
+                        << "1 0 0 1.0001 0 1.0001 0 0.1 0\n"
+                        << "2 0.01 0 1 0 1 0 0.1 0\n"
+                        << "3 0.02 0 1 0 1 0 0.1 0\n"
+                        << "4 0.02 0 1 0 1 0 0.1 0\n";
     const DemoRun r = RunWith({"--gate", "0.1:0.5", file});
     ASSERT_EQ(r.rc, 0) << r.err;
     EXPECT_NE(r.out.find("beyond the 200 dB display floor at 1 GHz"), std::string::npos) << r.out;
