@@ -53,15 +53,15 @@ void FitDbRange(Plot& p) {
 }  // namespace
 
 std::string Fmt(const char* format, double a) {
-    char buf[160];
-    std::snprintf(buf, sizeof buf, format, a);
-    return WithoutNegativeZero(buf);
+    std::string s(std::snprintf(nullptr, 0, format, a), '\0');
+    std::snprintf(s.data(), s.size() + 1, format, a);
+    return WithoutNegativeZero(s);
 }
 
 std::string Fmt(const char* format, double a, double b) {
-    char buf[160];
-    std::snprintf(buf, sizeof buf, format, a, b);
-    return WithoutNegativeZero(buf);
+    std::string s(std::snprintf(nullptr, 0, format, a, b), '\0');
+    std::snprintf(s.data(), s.size() + 1, format, a, b);
+    return WithoutNegativeZero(s);
 }
 
 std::vector<double> Scaled(const std::vector<float>& v, double s) {

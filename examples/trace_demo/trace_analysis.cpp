@@ -1,6 +1,7 @@
 #include "examples/trace_demo/trace_analysis.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 namespace demo {
@@ -127,8 +128,10 @@ bool ParseMaskRow(const std::string& text, MaskRow& row) {
             return false;
         p = end;
     }
-    if (*p != '\0' || !(v[0] < v[1]))
+    if (*p != '\0' || !std::isfinite(v[0]) || !std::isfinite(v[1]) || !std::isfinite(v[2]) ||
+        !(v[0] < v[1])) {
         return false;
+    }
     row.upper = kind == "max";
     row.startHz = v[0] * 1e9;
     row.stopHz = v[1] * 1e9;

@@ -49,7 +49,8 @@ struct MaskRow {
     double db = 0.0;
 };
 
-// Parses "max:START_GHZ:STOP_GHZ:DB" or "min:...". False for anything else, or start >= stop.
+// Parses "max:START_GHZ:STOP_GHZ:DB" or "min:...". False for anything else, for values that
+// are not finite, or for start >= stop.
 bool ParseMaskRow(const std::string& text, MaskRow& row);
 
 // The band-pass mask for a pass band [lowHz, highHz] around its peak level: a floor
