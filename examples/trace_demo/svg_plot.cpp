@@ -242,7 +242,8 @@ std::string RenderSvg(const Plot& plot, int width, int height) {
         for (const Series* s : listed)
             longest = std::max(longest, s->label.size());
         const double lw = 48 + 7.5 * longest, lh = 8 + 18.0 * listed.size();
-        // The corner whose box covers the fewest drawn points, top right on a tie.
+        // The corner whose box covers the fewest drawn points, top right on a tie. A marker
+        // label under the box counts as many points: hiding a label hides a readout.
         const double corners[4][2] = {{left + pw - lw - 8, top + 8},
                                       {left + 8, top + 8},
                                       {left + pw - lw - 8, top + ph - lh - 8},
@@ -256,6 +257,14 @@ std::string RenderSvg(const Plot& plot, int width, int height) {
                     const double x = X(s.x[i]), y = Y(s.y[i]);
                     covered += x >= corners[c][0] && x <= corners[c][0] + lw &&
                                y >= corners[c][1] && y <= corners[c][1] + lh;
+                }
+            }
+            for (size_t k = 0; k < plot.markers.size(); ++k) {
+                const double x0 = X(plot.markers[k].x) + 4, y0 = top + 14 + 16 * k;
+                const double x1 = x0 + 7.0 * plot.markers[k].label.size();
+                if (x1 >= corners[c][0] && x0 <= corners[c][0] + lw && y0 >= corners[c][1] &&
+                    y0 - 12 <= corners[c][1] + lh) {
+                    covered += 1000;
                 }
             }
             if (covered < fewest) {
