@@ -412,8 +412,10 @@ Outcome RunFile(const Options& opt) {
             {"Gate", Fmt("notch %.3f to %.3f ns", opt.gateStartS * 1e9, opt.gateStopS * 1e9) +
                          "; worst |S11| over " + where + Fmt(" (%.4g to ", fGHz[lo]) +
                          Fmt("%.4g GHz, clear of the gate's band-edge effects): ", fGHz[hi]) +
-                         Fmt("%.1f dB ungated, %.1f dB gated", before, after) +
-                         Fmt(", improvement %.1f dB", before - after)});
+                         LevelText(before) + " ungated, " + LevelText(after) + " gated" +
+                         (std::min(before, after) <= QuorUtility::TsComplex::m_logMagZeroValue
+                              ? std::string()
+                              : Fmt(", improvement %.1f dB", before - after))});
     } else {
         o.report.notes.push_back(
             "No gate requested; pass --gate START_NS:STOP_NS to remove a time window from S11.");

@@ -114,6 +114,12 @@ std::string ReturnLossText(double worstS11Db, double atGHz) {
     return Fmt("%.1f dB at %.4g GHz", -worstS11Db, atGHz);
 }
 
+std::string LevelText(double db) {
+    if (db <= QuorUtility::TsComplex::m_logMagZeroValue)
+        return Fmt("at the %.0f dB display floor", QuorUtility::TsComplex::m_logMagZeroValue);
+    return Fmt("%.1f dB", db);
+}
+
 double ToOhms(double rho) {
     rho = std::clamp(rho, -0.999, 0.999);
     return kZ0 * (1.0 + rho) / (1.0 - rho);

@@ -37,6 +37,9 @@ std::pair<int, int> MiddleOfBand(int n);
 // floor when the sample is the log-magnitude value of zero (a figure that is no measurement).
 std::string ReturnLossText(double worstS11Db, double atGHz);
 
+// "-23.4 dB" for a log magnitude, or the display floor named as such.
+std::string LevelText(double db);
+
 double ToOhms(double rho);
 
 // The impedance step: the mid-level crossing between the level before and the highest level
