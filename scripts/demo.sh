@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Builds the library and the demo program (installing missing Debian packages first) and runs
-# the demo: an end-to-end trace update on an embedded two-port measurement. Arguments are
-# passed to the demo (for example a .s2p file, or --out DIR); the report goes to
-# ./tessel-report/report.html unless --out says otherwise.
+# the demo: an end-to-end trace update on an embedded two-port measurement (calibration from
+# simulated standards, correction, formatting, markers, limit test, time domain, gating and
+# de-embedding). Arguments are passed to the demo (for example a .s2p file, --out DIR,
+# --limit ROW or --save FILE.s2p); the report goes to ./tessel-report/report.html unless --out
+# says otherwise.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 "$root/scripts/install-deps.sh"

@@ -9,11 +9,19 @@
 
 namespace demo {
 
+// A table of readouts shown under its caption, e.g. the marker table.
+struct Table {
+    std::string caption;
+    std::vector<std::string> header;
+    std::vector<std::vector<std::string>> rows;
+};
+
 struct Report {
     std::string title;
     std::string intro;                                         // one paragraph, plain text
     std::vector<std::pair<std::string, std::string>> figures;  // label, value
     std::vector<std::string> notes;                            // plain-text bullet points
+    std::vector<Table> tables;                                 // after the key figures
     std::vector<Plot> plots;
 };
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <limits>
 #include <sstream>
@@ -177,24 +178,106 @@ std::string RenderSvg(const Plot& plot, int width, int height) {
         // Labels step down the plot so that neighbouring markers stay readable.
         const MarkerLine& m = plot.markers[k];
         o << "<line x1=\"" << Num(X(m.x)) << "\" y1=\"" << top << "\" x2=\"" << Num(X(m.x))
-          << "\" y2=\"" << top + ph << "\" stroke=\"#d62728\" stroke-dasharray=\"3,3\"/>\n";
+          << "\" y2=\"" << top + ph << "\" stroke=\"#d62728\" stroke-dasharray=\"3,3\"";
+        if (m.tooltip.empty()) {
+            o << "/>\n";
+        } else {
+            // A wide transparent stroke on top makes the thin line easy to hover.
+            o << "/>\n<line x1=\"" << Num(X(m.x)) << "\" y1=\"" << top << "\" x2=\"" << Num(X(m.x))
+              << "\" y2=\"" << top + ph << "\" stroke=\"transparent\" stroke-width=\"8\"><title>"
+              << XmlEscape(m.tooltip) << "</title></line>\n";
+        }
         o << "<text x=\"" << Num(X(m.x) + 4) << "\" y=\"" << top + 14 + 16 * k
-          << "\" fill=\"#d62728\" stroke=\"none\">" << XmlEscape(m.label) << "</text>\n";
+          << "\" fill=\"#d62728\" stroke=\"white\" stroke-width=\"3\" paint-order=\"stroke\">"
+          << XmlEscape(m.label) << "</text>\n";
     }
     o << "</g>\n";
+    // Points outside the plot area are not drawn at all: a clipped half-symbol would suggest
+    // a value at the frame.
+    // Labels of nearby points climb above each other instead of overlapping.
+    std::vector<std::pair<double, double>> placed;
+    for (const PointMark& p : plot.points) {
+        if (!std::isfinite(p.x) || !std::isfinite(p.y) || p.x < xr.lo || p.x > xr.hi ||
+            p.y < yr.lo || p.y > yr.hi) {
+            continue;
+        }
+        const double px = X(p.x), py = Y(p.y);
+        o << "<g><title>" << XmlEscape(p.tooltip) << "</title>";
+        if (p.shape == PointMark::Ring) {
+            o << "<circle cx=\"" << Num(px) << "\" cy=\"" << Num(py)
+              << "\" r=\"3.5\" fill=\"none\" "
+              << "stroke=\"" << p.color << "\" stroke-width=\"1.5\"/>";
+        } else {
+            // A downward triangle whose tip sits on the point, as analyzers draw markers.
+            o << "<path d=\"M" << Num(px) << ',' << Num(py) << " l-6,-11 h12 z\" fill=\"" << p.color
+              << "\" stroke=\"white\" stroke-width=\"0.8\"/>";
+        }
+        if (!p.label.empty()) {
+            double ly = py - 14;
+            for (bool moved = true; moved;) {
+                moved = false;
+                for (const auto& [x, y] : placed) {
+                    if (std::abs(x - px) < 12 && std::abs(y - ly) < 12) {
+                        ly = y - 12;
+                        moved = true;
+                    }
+                }
+            }
+            placed.emplace_back(px, ly);
+            o << "<text x=\"" << Num(px) << "\" y=\"" << Num(ly)
+              << "\" text-anchor=\"middle\" font-size=\"11\" font-weight=\"bold\" fill=\""
+              << p.color << "\">" << XmlEscape(p.label) << "</text>";
+        }
+        o << "</g>\n";
+    }
 
-    // Legend, top right inside the plot.
-    if (!plot.series.empty()) {
+    // Legend, top right inside the plot; series without a label are not listed.
+    std::vector<const Series*> listed;
+    for (const Series& s : plot.series) {
+        if (!s.label.empty())
+            listed.push_back(&s);
+    }
+    if (!listed.empty()) {
         size_t longest = 0;
-        for (const Series& s : plot.series)
-            longest = std::max(longest, s.label.size());
-        const double lw = 48 + 7.5 * longest, lh = 8 + 18.0 * plot.series.size();
-        const double lx = left + pw - lw - 8, ly = top + 8;
+        for (const Series* s : listed)
+            longest = std::max(longest, s->label.size());
+        const double lw = 48 + 7.5 * longest, lh = 8 + 18.0 * listed.size();
+        // The corner whose box covers the fewest drawn points, top right on a tie. A marker
+        // label under the box counts as many points: hiding a label hides a readout.
+        const double corners[4][2] = {{left + pw - lw - 8, top + 8},
+                                      {left + 8, top + 8},
+                                      {left + pw - lw - 8, top + ph - lh - 8},
+                                      {left + 8, top + ph - lh - 8}};
+        int best = 0;
+        size_t fewest = SIZE_MAX;
+        for (int c = 0; c < 4; ++c) {
+            size_t covered = 0;
+            for (const Series& s : plot.series) {
+                for (size_t i = 0; i < std::min(s.x.size(), s.y.size()); ++i) {
+                    const double x = X(s.x[i]), y = Y(s.y[i]);
+                    covered += x >= corners[c][0] && x <= corners[c][0] + lw &&
+                               y >= corners[c][1] && y <= corners[c][1] + lh;
+                }
+            }
+            for (size_t k = 0; k < plot.markers.size(); ++k) {
+                const double x0 = X(plot.markers[k].x) + 4, y0 = top + 14 + 16 * k;
+                const double x1 = x0 + 7.0 * plot.markers[k].label.size();
+                if (x1 >= corners[c][0] && x0 <= corners[c][0] + lw && y0 >= corners[c][1] &&
+                    y0 - 12 <= corners[c][1] + lh) {
+                    covered += 1000;
+                }
+            }
+            if (covered < fewest) {
+                fewest = covered;
+                best = c;
+            }
+        }
+        const double lx = corners[best][0], ly = corners[best][1];
         o << "<rect x=\"" << Num(lx) << "\" y=\"" << ly << "\" width=\"" << Num(lw)
           << "\" height=\"" << Num(lh) << "\" fill=\"white\" fill-opacity=\"0.85\" "
           << "stroke=\"#999\"/>\n";
-        for (size_t k = 0; k < plot.series.size(); ++k) {
-            const Series& s = plot.series[k];
+        for (size_t k = 0; k < listed.size(); ++k) {
+            const Series& s = *listed[k];
             const double y = ly + 14 + 18.0 * k;
             o << "<line x1=\"" << Num(lx + 6) << "\" y1=\"" << Num(y - 4) << "\" x2=\""
               << Num(lx + 30) << "\" y2=\"" << Num(y - 4) << "\" stroke=\"" << s.color

@@ -15,10 +15,23 @@ struct Series {
     bool dashed = false;
 };
 
-// A vertical marker line at x with a short label.
+// A vertical marker line at x with a short label; a non-empty tooltip becomes the line's
+// hover text (an SVG <title>).
 struct MarkerLine {
     double x = 0.0;
     std::string label;
+    std::string tooltip;
+};
+
+// A point drawn on the data: a labelled triangle (a marker readout) or a small ring (a failing
+// limit-test point). The tooltip is its hover text.
+struct PointMark {
+    enum Shape { Triangle, Ring };
+    double x = 0.0, y = 0.0;
+    std::string label;  // drawn next to the point; empty for none
+    std::string tooltip;
+    std::string color = "#000000";
+    Shape shape = Triangle;
 };
 
 struct Plot {
@@ -27,6 +40,7 @@ struct Plot {
     std::string yLabel;  // with unit, e.g. "|S21| (dB)"
     std::vector<Series> series;
     std::vector<MarkerLine> markers;
+    std::vector<PointMark> points;
     // Optional fixed y range; used when yMin < yMax.
     double yMin = 0.0;
     double yMax = 0.0;

@@ -84,7 +84,30 @@ ErrorTerms MakeErrorTerms(double f) {
     return e;
 }
 
+Abcd SteppedCable(const DeviceDescription& d, double f, double z0) {
+    return Mul(Mul(Line(z0, d.cableDelay1, f), Line(d.stepZ, d.stepDelay, f)),
+               Line(z0, d.cableDelay2, f));
+}
+
+Abcd FlawlessCable(const DeviceDescription& d, double f, double z0) {
+    return Line(z0, d.cableDelay1 + d.stepDelay + d.cableDelay2, f);
+}
+
+constexpr double kZ0 = 50.0;
+
 }  // namespace
+
+std::array<Cd, 4> SteppedCableS(const DeviceDescription& d, double f) {
+    return AbcdToS(SteppedCable(d, f, kZ0), kZ0);
+}
+
+std::array<Cd, 4> FlawlessCableS(const DeviceDescription& d, double f) {
+    return AbcdToS(FlawlessCable(d, f, kZ0), kZ0);
+}
+
+std::array<Cd, 4> DeviceS(const DeviceDescription& d, double f) {
+    return AbcdToS(Mul(SteppedCable(d, f, kZ0), Filter(d, f, kZ0)), kZ0);
+}
 
 std::array<Cd, 4> AbcdToS(const std::array<Cd, 4>& m, double z0) {
     const Cd a = m[0], b = m[1], c = m[2], d = m[3];
@@ -123,7 +146,7 @@ std::array<Cd, 4> MeasureThroughErrorModel(const std::array<Cd, 4>& s, const Err
 SyntheticMeasurement MakeSyntheticMeasurement(int points, double stopHz, double noiseRms,
                                               unsigned seed) {
     SyntheticMeasurement m;
-    const double z0 = 50.0;
+    const double z0 = kZ0;
     std::mt19937 rng(seed);
     std::normal_distribution<double> noise(0.0, noiseRms);
     for (auto* set : {&m.truth, &m.reference, &m.raw, &m.rawNoiseFree}) {
@@ -136,10 +159,8 @@ SyntheticMeasurement MakeSyntheticMeasurement(int points, double stopHz, double 
         m.frequencyHz.push_back(f);
         const Abcd filter = Filter(m.device, f, z0);
         const DeviceDescription& d = m.device;
-        const Abcd dut = Mul(Mul(Mul(Line(z0, d.cableDelay1, f), Line(d.stepZ, d.stepDelay, f)),
-                                 Line(z0, d.cableDelay2, f)),
-                             filter);
-        const Abcd flawless = Mul(Line(z0, d.cableDelay1 + d.stepDelay + d.cableDelay2, f), filter);
+        const Abcd dut = Mul(SteppedCable(d, f, z0), filter);
+        const Abcd flawless = Mul(FlawlessCable(d, f, z0), filter);
         const std::array<Cd, 4> s = AbcdToS(dut, z0), sr = AbcdToS(flawless, z0);
         const ErrorTerms e = MakeErrorTerms(f);
         m.errorTerms.push_back(e);

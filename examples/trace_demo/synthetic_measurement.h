@@ -58,6 +58,13 @@ SyntheticMeasurement MakeSyntheticMeasurement(int points, double stopHz, double 
 // receiver ratios S11m, S12m, S21m, S22m.
 std::array<Cd, 4> MeasureThroughErrorModel(const std::array<Cd, 4>& s, const ErrorTerms& e);
 
+// S-parameters (S11, S12, S21, S22) at frequency f, in 50 ohms: of the input cable with its
+// impedance step, of a flawless 50-ohm cable of the same delay, and of the whole device (the
+// stepped cable, then the filter). Port 1 of a cable faces the analyzer.
+std::array<Cd, 4> SteppedCableS(const DeviceDescription& d, double f);
+std::array<Cd, 4> FlawlessCableS(const DeviceDescription& d, double f);
+std::array<Cd, 4> DeviceS(const DeviceDescription& d, double f);
+
 // S-parameters (S11, S12, S21, S22) of a two-port ABCD matrix in a z0 system.
 std::array<Cd, 4> AbcdToS(const std::array<Cd, 4>& abcd, double z0);
 
