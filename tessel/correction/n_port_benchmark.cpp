@@ -59,9 +59,6 @@ void BM_NPortApplyCorrection(benchmark::State& state) {
 
 BENCHMARK(BM_NPortApplyCorrection)
     ->ArgNames({"N", "points"})
-    ->Args({2, 1601})
-    ->Args({2, 20001})
-    ->Args({4, 1601})
-    ->Args({4, 20001});
+    ->ArgsProduct({{2, 3, 4, 8}, {1601, 20001}});
 
 }  // namespace
