@@ -224,10 +224,11 @@ TEST(NPort, SingularPointGetsTheMissingDataMarker) {
 
 // Each kernel variant the processor runs gives the baseline variant's results bit for bit, and
 // the baseline gives the per-point scalar solution (inverse from the LU factors, then product)
-// within float rounding, failing exactly the points the scalar fails. With perfect terms and
-// every match 1, B = I + raw. Points cycle through: a row-shifted, diagonally dominant B, so that
-// pivot rows differ from point to point; a shifted permutation whose one entry δ lies just above
-// or just below the pivot threshold, in the last column or another; and a NaN sample.
+// within float rounding, failing exactly the points the scalar fails. Points cycle through: random
+// terms with a row-shifted, diagonally dominant B, so that pivot rows differ from point to point;
+// perfect terms, every match 1 (B = I + raw), and a shifted permutation whose one entry δ lies
+// just above or just below the pivot threshold, in the last column or another; random terms with
+// a NaN sample.
 TEST_F(NPortTest, KernelVariantsMatchTheScalarSolutionAndItsPivotRule) {
     using internal::SolverIsa;
     const float above = float(techsoft::kSingularPivot) * 1.0001f;
@@ -241,20 +242,24 @@ TEST_F(NPortTest, KernelVariantsMatchTheScalarSolutionAndItsPivotRule) {
     for (const int n : {3, 4, 5, 8}) {
         const int points = 45, nn = n * n;
         fm::Sweep s(FirstPorts(n), points);
-        for (int k = 0; k < nn; ++k) {
-            s.track[k].assign(points, TsComplex(1));
-            s.match[k].assign(points, TsComplex(1));
-        }
         for (int i = 0; i < points; ++i) {
             const int kind = i % 4, shift = 1 + i % (n - 1), row = (i / 4) % n;
+            const bool dense = kind == 0 || kind == 3;
             for (int r = 0; r < n; ++r)
                 for (int c = 0; c < n; ++c) {
+                    const int k = r * n + c;
+                    const Cd d = dense ? rng_.Polar(0.01, 0.1) : 0.0,
+                             t = dense ? rng_.Polar(0.5, 1.0) : 1.0,
+                             e = dense ? rng_.Polar(0.5, 1.0) : 1.0;
                     Cd b = (r + shift) % n == c ? 1.0 : 0.0;
-                    if (kind == 0 || kind == 3)
+                    if (dense)
                         b += rng_.Polar(0.0, 0.5 / n);
                     else if (r == row)
                         b *= kind == 1 ? above : below;
-                    s.raw[r * n + c][i] = fm::ToTs(b - (r == c ? 1.0 : 0.0));
+                    s.leak[k][i] = fm::ToTs(d);
+                    s.track[k][i] = fm::ToTs(t);
+                    s.match[k][i] = fm::ToTs(e);
+                    s.raw[k][i] = fm::ToTs(d + t * (b - (r == c ? 1.0 : 0.0)) / e);
                 }
             if (kind == 3)
                 s.raw[i % nn][i].im = NAN;
