@@ -11,9 +11,9 @@
 // to float once. A point where a pivot magnitude, the last one included, is below
 // techsoft::kSingularPivot (or is NaN) receives TsComplex::m_minus200dB in every output.
 //
-// Points go through in blocks of kBlockPoints stored lane by lane (structure of arrays): every
-// step is one operation across the block's points, which the compiler maps onto vector
-// registers. Each lane pivots on its own; row and column exchanges are blends. The kernel is
+// Points go through in blocks stored lane by lane (structure of arrays), as many points as the
+// variant's vector register holds doubles: every step is one vector operation across the block's
+// points. Each lane pivots on its own; row and column exchanges are blends. The kernel is
 // compiled for the x86-64 baseline and, for processors that have them, for AVX2 and AVX-512F;
 // every variant performs the same operations in the same order, without fused multiply-add, so
 // all of them give bit-identical results, and the factorisation and its pivot decisions are
@@ -34,7 +34,7 @@ bool CpuRuns(SolverIsa isa);
 
 class BlockSolver {
   public:
-    static constexpr int kBlockPoints = 8;
+    static constexpr int kBlockPoints = 8;  // points of the widest variant's block
 
     // Sizes the work space for portCount ports once; Run never allocates.
     explicit BlockSolver(int portCount);
