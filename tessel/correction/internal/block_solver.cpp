@@ -29,9 +29,11 @@ struct Lanes<2> {
     typedef long long M __attribute__((vector_size(16)));
     typedef float F __attribute__((vector_size(8)));
     typedef float C __attribute__((vector_size(16)));
-    static F Re(C v) { return __builtin_shufflevector(v, v, 0, 2); }
-    static F Im(C v) { return __builtin_shufflevector(v, v, 1, 3); }
-    static C Join(F re, F im) { return __builtin_shufflevector(re, im, 0, 2, 1, 3); }
+    static TESSEL_LANES_INLINE F Re(C v) { return __builtin_shufflevector(v, v, 0, 2); }
+    static TESSEL_LANES_INLINE F Im(C v) { return __builtin_shufflevector(v, v, 1, 3); }
+    static TESSEL_LANES_INLINE C Join(F re, F im) {
+        return __builtin_shufflevector(re, im, 0, 2, 1, 3);
+    }
 };
 template <>
 struct Lanes<4> {
@@ -39,9 +41,11 @@ struct Lanes<4> {
     typedef long long M __attribute__((vector_size(32)));
     typedef float F __attribute__((vector_size(16)));
     typedef float C __attribute__((vector_size(32)));
-    static F Re(C v) { return __builtin_shufflevector(v, v, 0, 2, 4, 6); }
-    static F Im(C v) { return __builtin_shufflevector(v, v, 1, 3, 5, 7); }
-    static C Join(F re, F im) { return __builtin_shufflevector(re, im, 0, 4, 1, 5, 2, 6, 3, 7); }
+    static TESSEL_LANES_INLINE F Re(C v) { return __builtin_shufflevector(v, v, 0, 2, 4, 6); }
+    static TESSEL_LANES_INLINE F Im(C v) { return __builtin_shufflevector(v, v, 1, 3, 5, 7); }
+    static TESSEL_LANES_INLINE C Join(F re, F im) {
+        return __builtin_shufflevector(re, im, 0, 4, 1, 5, 2, 6, 3, 7);
+    }
 };
 template <>
 struct Lanes<8> {
@@ -49,9 +53,13 @@ struct Lanes<8> {
     typedef long long M __attribute__((vector_size(64)));
     typedef float F __attribute__((vector_size(32)));
     typedef float C __attribute__((vector_size(64)));
-    static F Re(C v) { return __builtin_shufflevector(v, v, 0, 2, 4, 6, 8, 10, 12, 14); }
-    static F Im(C v) { return __builtin_shufflevector(v, v, 1, 3, 5, 7, 9, 11, 13, 15); }
-    static C Join(F re, F im) {
+    static TESSEL_LANES_INLINE F Re(C v) {
+        return __builtin_shufflevector(v, v, 0, 2, 4, 6, 8, 10, 12, 14);
+    }
+    static TESSEL_LANES_INLINE F Im(C v) {
+        return __builtin_shufflevector(v, v, 1, 3, 5, 7, 9, 11, 13, 15);
+    }
+    static TESSEL_LANES_INLINE C Join(F re, F im) {
         return __builtin_shufflevector(re, im, 0, 8, 1, 9, 2, 10, 3, 11, 4, 12, 5, 13, 6, 14, 7,
                                        15);
     }
