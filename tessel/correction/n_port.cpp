@@ -7,7 +7,7 @@
 #include "platform/os/heap_block_size.h"
 #include "tessel/correction/correction_kernels.h"
 #include "tessel/correction/error_term_register.h"
-#include "tessel/correction/internal/matrix_correction.h"
+#include "tessel/correction/internal/block_solver.h"
 #include "tessel/correction/internal/output_buffer.h"
 
 namespace Tessel {
@@ -105,7 +105,7 @@ class NPortImpl {
     std::vector<NamedBuffer> raw_;  // [r·N + c]
     std::size_t rawCursor_ = 0;
     ErrorTermRegister register_;
-    internal::MatrixCorrection solver_;  // the N > 2 solution with its work space
+    internal::BlockSolver solver_;  // the N > 2 solution with its work space
     // Per-pair array pointers [r·N + c], resolved once per call.
     std::vector<const TsComplex*> leak_, track_, match_, meas_;
     std::vector<TsComplex*> out_;

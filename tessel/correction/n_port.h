@@ -13,8 +13,8 @@
 //     terminated by its source match, so that match takes the load-match place and the
 //     transmission tracking is adjusted to T21 = ET21·ER22 / (ER22 + ED22·(EL21 − ES22)) (and
 //     T12 likewise with the port-1 terms).
-//   N > 2: per point, A(r,c) = (M − D) / T, B = I + E∘A (element-wise), S = A·B⁻¹, with B
-//     inverted through its LU decomposition. The work matrices live in the implementation:
+//   N > 2: per point, A(r,c) = (M − D) / T, B = I + E∘A (element-wise), S = A·B⁻¹, found by
+//     substitution through the LU decomposition of B. The work matrices live in the implementation:
 //     no allocation per point. Where B is singular at a point, every output of that point
 //     receives the missing-data value TsComplex::m_minus200dB.
 //

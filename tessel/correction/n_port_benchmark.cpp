@@ -1,10 +1,12 @@
-// Throughput of NPort::ApplyCorrection: the twelve-term kernel path (N = 2) and the per-point
-// matrix solution (N = 4), for a whole sweep per call.
+// Throughput of NPort::ApplyCorrection, a whole sweep per call: the twelve-term kernel path
+// (N = 2) and the blocked matrix solution (N > 2); and of each instruction-set variant of the
+// matrix solution that this processor runs (isa 0 baseline, 1 AVX2, 2 AVX-512F).
 #include <string>
 #include <vector>
 
 #include <benchmark/benchmark.h>
 
+#include "tessel/correction/internal/block_solver.h"
 #include "tessel/correction/n_port.h"
 
 namespace {
@@ -59,9 +61,45 @@ void BM_NPortApplyCorrection(benchmark::State& state) {
 
 BENCHMARK(BM_NPortApplyCorrection)
     ->ArgNames({"N", "points"})
-    ->Args({2, 1601})
-    ->Args({2, 20001})
-    ->Args({4, 1601})
-    ->Args({4, 20001});
+    ->ArgsProduct({{2, 3, 4, 8}, {1601, 20001}});
+
+void BM_NPortKernelVariant(benchmark::State& state) {
+    const auto isa = static_cast<Tessel::internal::SolverIsa>(state.range(0));
+    const int n = static_cast<int>(state.range(1));
+    const int points = static_cast<int>(state.range(2));
+    if (!Tessel::internal::CpuRuns(isa)) {
+        state.SkipWithError("not run by this processor");
+        return;
+    }
+    Bench b(n, points);
+    std::vector<const TsComplex*> leak, track, match, raw;
+    std::vector<std::vector<TsComplex>> results(n * n, std::vector<TsComplex>(points));
+    std::vector<TsComplex*> out;
+    for (int r = 1; r <= n; ++r) {
+        for (int c = 1; c <= n; ++c) {
+            const std::wstring pq = L"(" + std::to_wstring(r) + L"," + std::to_wstring(c) + L")";
+            leak.push_back(
+                b.alg.GetErrorTerm(((r == c ? L"Directivity" : L"CrossTalk") + pq).c_str()));
+            track.push_back(b.alg.GetErrorTerm(
+                ((r == c ? L"ReflectionTracking" : L"TransmissionTracking") + pq).c_str()));
+            match.push_back(
+                b.alg.GetErrorTerm(((r == c ? L"SourceMatch" : L"LoadMatch") + pq).c_str()));
+            raw.push_back(
+                b.alg.GetRawData((L"S" + std::to_wstring(r) + std::to_wstring(c)).c_str()));
+            out.push_back(results[out.size()].data());
+        }
+    }
+    Tessel::internal::BlockSolver solver(n);
+    for (auto _ : state) {
+        solver.Run(isa, leak.data(), track.data(), match.data(), raw.data(), out.data(), 0, points);
+        benchmark::ClobberMemory();
+    }
+    state.counters["points/s"] =
+        benchmark::Counter(double(points) * state.iterations(), benchmark::Counter::kIsRate);
+}
+
+BENCHMARK(BM_NPortKernelVariant)
+    ->ArgNames({"isa", "N", "points"})
+    ->ArgsProduct({{0, 1, 2}, {3, 4, 8}, {1601, 20001}});
 
 }  // namespace

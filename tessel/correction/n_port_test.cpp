@@ -1,6 +1,8 @@
 #include "tessel/correction/n_port.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstring>
 #include <numeric>
 #include <stdexcept>
 #include <string>
@@ -10,7 +12,10 @@
 
 #include "platform/os/heap_block_size.h"
 #include "tessel/correction/internal/allocation_counter.h"
+#include "tessel/correction/internal/block_solver.h"
 #include "tessel/correction/internal/forward_error_models.h"
+#include "tessel/correction/internal/matrix_correction.h"
+#include "tessel/network/matrix_element.h"
 
 namespace {
 
@@ -86,7 +91,8 @@ TEST(NPort, NamesBuffersFromSortedPortsAndFindsThemByFirstSubstring) {
 // matrix path allocates nothing per point.
 TEST_F(NPortTest, RecoversDevicesThroughTheErrorModelOnEveryPath) {
     enum Mode { kNoCrosstalk, kCrosstalk, kPerfect };
-    for (const Ports& ports : {Ports{3}, Ports{1, 2}, Ports{1, 2, 3}, Ports{1, 3, 4, 12}})
+    for (const Ports& ports :
+         {Ports{3}, Ports{1, 2}, Ports{1, 2, 3}, Ports{1, 3, 4, 12}, FirstPorts(8)})
         for (const Mode mode : {kNoCrosstalk, kCrosstalk, kPerfect}) {
             const int n = int(ports.size());
             fm::Sweep s(ports, 64);
@@ -214,6 +220,79 @@ TEST(NPort, SingularPointGetsTheMissingDataMarker) {
     for (int k = 0; k < 9; ++k)
         EXPECT_EQ(out->GetBuffer(k)->data[1], TsComplex::m_minus200dB) << k;
     EXPECT_NEAR(out->GetBuffer(0)->data[0].re, 0.5 / 1.5, 1e-7);  // S11 = a / (1 + a) elsewhere
+}
+
+// Each kernel variant the processor runs gives the baseline variant's results bit for bit, and
+// the baseline gives the per-point scalar solution (inverse from the LU factors, then product)
+// within float rounding, failing exactly the points the scalar fails. Points cycle through: random
+// terms with a row-shifted, diagonally dominant B, so that pivot rows differ from point to point;
+// perfect terms, every match 1 (B = I + raw), and a shifted permutation whose one entry δ lies
+// just above or just below the pivot threshold, in the last column or another; random terms with
+// a NaN sample.
+TEST_F(NPortTest, KernelVariantsMatchTheScalarSolutionAndItsPivotRule) {
+    using internal::SolverIsa;
+    const float above = float(techsoft::kSingularPivot) * 1.0001f;
+    const float below = float(techsoft::kSingularPivot) * 0.9999f;
+    const auto pointers = [](auto& arrays) {
+        std::vector<decltype(arrays[0].data())> p;
+        for (auto& a : arrays)
+            p.push_back(a.data());
+        return p;
+    };
+    for (const int n : {3, 4, 5, 8}) {
+        const int points = 45, nn = n * n;
+        fm::Sweep s(FirstPorts(n), points);
+        for (int i = 0; i < points; ++i) {
+            const int kind = i % 4, shift = 1 + i % (n - 1), row = (i / 4) % n;
+            const bool dense = kind == 0 || kind == 3;
+            for (int r = 0; r < n; ++r)
+                for (int c = 0; c < n; ++c) {
+                    const int k = r * n + c;
+                    const Cd d = dense ? rng_.Polar(0.01, 0.1) : 0.0,
+                             t = dense ? rng_.Polar(0.5, 1.0) : 1.0,
+                             e = dense ? rng_.Polar(0.5, 1.0) : 1.0;
+                    Cd b = (r + shift) % n == c ? 1.0 : 0.0;
+                    if (dense)
+                        b += rng_.Polar(0.0, 0.5 / n);
+                    else if (r == row)
+                        b *= kind == 1 ? above : below;
+                    s.leak[k][i] = fm::ToTs(d);
+                    s.track[k][i] = fm::ToTs(t);
+                    s.match[k][i] = fm::ToTs(e);
+                    s.raw[k][i] = fm::ToTs(d + t * (b - (r == c ? 1.0 : 0.0)) / e);
+                }
+            if (kind == 3)
+                s.raw[i % nn][i].im = NAN;
+        }
+        const auto leak = pointers(s.leak), track = pointers(s.track), match = pointers(s.match),
+                   raw = pointers(s.raw);
+        Arrays ref(nn, std::vector<TsComplex>(points)), base = ref, got = ref;
+        internal::MatrixCorrection(n).Run(leak.data(), track.data(), match.data(), raw.data(),
+                                          pointers(ref).data(), 0, points);
+        for (const SolverIsa isa : {SolverIsa::kBaseline, SolverIsa::kAvx2, SolverIsa::kAvx512}) {
+            if (!internal::CpuRuns(isa))
+                continue;
+            internal::BlockSolver(n).Run(isa, leak.data(), track.data(), match.data(), raw.data(),
+                                         pointers(got).data(), 0, points);
+            if (isa == SolverIsa::kBaseline)
+                base = got;
+            for (int k = 0; k < nn; ++k)
+                EXPECT_EQ(std::memcmp(got[k].data(), base[k].data(), points * sizeof(TsComplex)), 0)
+                    << n << " variant " << int(isa);
+        }
+        for (int i = 0; i < points; ++i) {
+            const bool failed = ref[0][i] == TsComplex::m_minus200dB;
+            EXPECT_TRUE(i % 4 == 0 || i % 4 == 3 || failed == (i % 4 == 2)) << n << " " << i;
+            for (int k = 0; k < nn; ++k) {
+                const Cd want = fm::ToCd(ref[k][i]), have = fm::ToCd(base[k][i]);
+                EXPECT_EQ(base[k][i] == TsComplex::m_minus200dB, failed) << n << " " << i;
+                EXPECT_TRUE(std::isnan(std::abs(want))
+                                ? std::isnan(std::abs(have))
+                                : std::abs(have - want) <= 1e-5 * std::max(1.0, std::abs(want)))
+                    << n << " " << i << " " << k;
+            }
+        }
+    }
 }
 
 }  // namespace
