@@ -75,7 +75,15 @@ def test_statistics_and_marker_set():
     assert sorted(ms.readouts()) == [1, 2]
 
 
+def removed_marker():
+    ms = tessel.MarkerSet(X, values=V)
+    m = ms.marker(1)
+    ms.remove(1)
+    return m.x
+
+
 @pytest.mark.parametrize("call, error", [
+    (removed_marker, tessel.TesselError),
     (lambda: tessel.find_max(V[:-1], X), ValueError),
     (lambda: tessel.find_max(V[:0], X[:0]), ValueError),
     (lambda: tessel.find_max(V.reshape(1, -1), X), ValueError),

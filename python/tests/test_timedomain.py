@@ -93,6 +93,11 @@ def test_gate_keeps_the_reflection_inside_and_notch_removes_it(response):
     removed, dc = gate.apply(data)
     assert np.max(np.abs(removed[mid] - (data - first)[mid])) < 1e-3
     assert dc == tessel.estimate_dc(data) and (gate.type, gate.shape) == ("notch", "normal")
+    h = np.arange(1, N + 1) * 2e7  # a harmonic grid for the low-pass gate
+    near, far = (a * np.exp(-2j * np.pi * h * t) for a, t in ((0.5, 1e-9), (0.3, 4e-9)))
+    kept, dc = tessel.Gate(h, start=-1e-9, stop=2.5e-9).apply((near + far).astype(np.complex64), lowpass=True)
+    # dc: the gated response at 0 Hz, the near reflection's 0.5 only
+    assert np.max(np.abs(kept[mid] - near[mid])) < 5e-3 and dc == pytest.approx(0.5, abs=2e-3)
     same, _ = tessel.Gate(f, start=1e-9, stop=1e-9, type="notch").apply(data)
     np.testing.assert_array_equal(same, data)
 
