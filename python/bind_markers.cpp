@@ -223,9 +223,8 @@ py::dict ResultDict(const Tessel::MarkerResult& r) {
 // Runs a search; returns (index, x, response) of the marker afterwards.
 py::tuple Search(PyMarker& pm, MarkerFunction function) {
     const long status = pm.get()->Compute(function);
+    // 1 (kFalse) is a success too: the result is where the marker already was.
     Check(status, "Marker.search");
-    if (status == Tessel::kFalse)
-        ThrowStatus(Tessel::kTargetNotFound, "Marker.search (no crossing)");
     const Tessel::MarkerResult r = pm.owner->Results()[static_cast<size_t>(pm.number - 1)];
     return py::make_tuple(r.position, r.stimulus, r.responseValue);
 }

@@ -23,6 +23,7 @@ def crossing(values, target, start, step):
 def test_searches_land_where_numpy_says():
     assert tessel.find_max(V, X) == (np.argmax(V), X[np.argmax(V)], V.max())
     assert tessel.find_min(-V, X)[0] == np.argmax(V)
+    assert tessel.find_max(np.arange(5.0)[::-1], X[:5]) == (0, X[0], 4.0)  # already there
     second = np.argmax(np.where(X > 1.5e9, V, -1e9))
     assert tessel.find_peak(V, X, start=1.4e9)[:2] == (second, X[second])
     assert tessel.find_peak(V, X, direction="left")[0] == second
