@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -85,6 +86,9 @@ struct PyLimitTest {
     LimitTest lt;
     std::vector<double> x;
     bool hasAxis = false;
+    // Buffers of the last run, kept so that a run on the same x allocates nothing.
+    std::vector<float> data;
+    std::vector<LimitTestResult_t> results;
 };
 
 PyLimitTest MakeLimitTest(const py::object& segments) {
@@ -101,7 +105,7 @@ py::tuple Run(PyLimitTest& p, const FArray& values, const DArray& x, const std::
     SameLength(n, Length1D(x, "x"), "values", "x");
     const auto f = static_cast<Tessel::DataFormat>(ParseChoice(format, kFormats, "format"));
     if (!p.hasAxis || p.x.size() != static_cast<size_t>(n) ||
-        !std::equal(p.x.begin(), p.x.end(), x.data())) {
+        (n > 0 && std::memcmp(p.x.data(), x.data(), p.x.size() * sizeof(double)) != 0)) {
         // The axis is compacted into runs so that a logarithmically spaced x is tested as a
         // logarithmic axis (limit lines straight in log10(x)).
         p.x = ToDoubles(x, "x", false);
@@ -110,17 +114,17 @@ py::tuple Run(PyLimitTest& p, const FArray& values, const DArray& x, const std::
         lt.SetXAxis(axis, false);
         p.hasAxis = true;
     }
-    const std::vector<float> data(values.data(), values.data() + n);
-    std::vector<LimitTestResult_t> results(static_cast<size_t>(n), Interface::LimitNoResult);
+    p.data.assign(values.data(), values.data() + n);
+    p.results.resize(static_cast<size_t>(n));
     LimitTestResult_t overall = Interface::LimitNoResult;
-    {
-        py::gil_scoped_release release;
-        lt.ProcessData(data, f, 0, n, overall, results);
-    }
     py::array_t<std::uint8_t> out(n);
     std::uint8_t* o = out.mutable_data();
-    for (int i = 0; i < n; ++i)
-        o[i] = static_cast<std::uint8_t>(results[static_cast<size_t>(i)]);
+    {
+        py::gil_scoped_release release;
+        lt.ProcessData(p.data, f, 0, n, overall, p.results);
+        for (int i = 0; i < n; ++i)
+            o[i] = static_cast<std::uint8_t>(p.results[static_cast<size_t>(i)]);
+    }
     return py::make_tuple(out, overall);
 }
 

@@ -146,7 +146,7 @@ struct PyMarkerSet {
             v = ToFloats(py::cast<FArray>(values), "values");
             SameLength(n, static_cast<int>(v.size()), "x", "values");
         }
-        InputArray axis(ToDoubles(x, "x"));
+        InputArray axis = ToAxis(x, "x");
         if (v.empty())
             v = Format(c, axis, f);
         if (c.empty())

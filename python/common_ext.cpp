@@ -2,6 +2,7 @@
 #include "common_ext.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace tessel_py {
 
@@ -56,6 +57,22 @@ std::vector<double> ToDoubles(const DArray& a, const char* name, bool required) 
 std::vector<float> ToFloats(const FArray& a, const char* name, bool required) {
     const int n = CheckedLength(a, name, required);
     return std::vector<float>(a.data(), a.data() + n);
+}
+
+QuorUtility::InputArray ToAxis(const DArray& x, const char* name) {
+    const int n = CheckedLength(x, name, true);
+    const double* v = x.data();
+    const double x0 = v[0], x1 = v[n - 1];
+    const double tolerance = 1e-13 * std::max(std::fabs(x0), std::fabs(x1));
+    bool linear = n >= 2 && std::isfinite(x0) && std::isfinite(x1) && x0 != x1;
+    for (int i = 1; linear && i < n - 1; ++i)
+        linear =
+            std::fabs(v[i] - (x0 + (x1 - x0) * (static_cast<double>(i) / (n - 1)))) <= tolerance;
+    if (linear)
+        return QuorUtility::InputArray(QuorUtility::Segment::Linear(x0, x1, n));
+    QuorUtility::InputArray axis;
+    axis.SetArray(v, static_cast<std::size_t>(n));
+    return axis;
 }
 
 Tessel::ComplexMatrixVector ToMatrices(const CArray& a, const char* name, int minSize,

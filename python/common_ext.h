@@ -32,6 +32,11 @@ std::vector<double> ToDoubles(const DArray& a, const char* name, bool required =
 // A one-dimensional float32 array as a vector (copied).
 std::vector<float> ToFloats(const FArray& a, const char* name, bool required = true);
 
+// A one-dimensional float64 stimulus as an axis. An x that the linear law
+// x0 + (x1 - x0)·i/(n - 1) reproduces within 1e-13 of its largest magnitude becomes one linear
+// segment (cheap to build and to search); any other x is taken point by point.
+QuorUtility::InputArray ToAxis(const DArray& x, const char* name);
+
 // A stack of square matrices, shape (points, n, n), as one library matrix per point. Raises
 // ValueError for another shape, an empty stack, or a size outside minSize..maxSize.
 Tessel::ComplexMatrixVector ToMatrices(const CArray& a, const char* name, int minSize, int maxSize);
