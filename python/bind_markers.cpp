@@ -425,8 +425,9 @@ excursion apply to log-magnitude traces only.)")
             const int f = ParseChoice(direction, {{"right", FuncPeakRight}, {"left", FuncPeakLeft}},
                                       "direction");
             py::object from = start;
-            if (from.is_none() && f == FuncPeakLeft)
-                from = py::float_(x.at(Length1D(x, "x") - 1));
+            const int n = Length1D(x, "x");
+            if (from.is_none() && f == FuncPeakLeft && n > 0)
+                from = py::float_(x.at(n - 1));
             return WholeIndex(FindOne(values, x, static_cast<MarkerFunction>(f), from, threshold,
                                       excursion, format));
         },

@@ -87,6 +87,7 @@ def removed_marker():
     (removed_marker, tessel.TesselError),
     (lambda: tessel.find_max(V[:-1], X), ValueError),
     (lambda: tessel.find_max(V[:0], X[:0]), ValueError),
+    (lambda: tessel.find_peak(V[:0], X[:0], direction="left"), ValueError),
     (lambda: tessel.find_max(V.reshape(1, -1), X), ValueError),
     (lambda: tessel.find_peak(V, X, direction="up"), ValueError),
     (lambda: tessel.find_target(V, X, 5.0), tessel.TesselError),
