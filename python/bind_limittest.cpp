@@ -3,6 +3,8 @@
 
 namespace tessel_py {
 
-void BindLimitTest(py::module_& m) { (void)m; }
+void BindLimitTest(py::module_& m) {
+    (void)m;
+}
 
 }  // namespace tessel_py

@@ -3,6 +3,8 @@
 
 namespace tessel_py {
 
-void BindTimeDomain(py::module_& m) { (void)m; }
+void BindTimeDomain(py::module_& m) {
+    (void)m;
+}
 
 }  // namespace tessel_py
