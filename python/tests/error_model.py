@@ -54,3 +54,15 @@ def by_name(m, ports):
     """A dict {"S11": m[:, 0, 0], ...} of the matrices m."""
     return {sname(r, c): m[:, i, j].astype(np.complex64)
             for i, r in enumerate(ports) for j, c in enumerate(ports)}
+
+
+def skrf_terms(cal):
+    """scikit-rf's twelve terms under the library's names."""
+    c = cal.coefs
+    names = {"directivity": "Directivity({0},{0})", "source match": "SourceMatch({0},{0})",
+             "reflection tracking": "ReflectionTracking({0},{0})",
+             "load match": "LoadMatch({1},{0})", "transmission tracking": "TransmissionTracking({1},{0})",
+             "isolation": "CrossTalk({1},{0})"}
+    return {pattern.format(*ports): c[f"{way} {word}"].astype(np.complex64)
+            for word, pattern in names.items()
+            for way, ports in (("forward", (1, 2)), ("reverse", (2, 1)))}

@@ -4,7 +4,7 @@ import numpy as np
 import pytest
 
 import tessel
-from error_model import boxes, by_name, measure, terms
+from error_model import boxes, by_name, measure, skrf_terms, terms
 
 POINTS = 64
 
@@ -78,18 +78,6 @@ def test_receivers(match):
             assert np.allclose(got[f"b{p},{q}"], s[:, p - 1, q - 1] * got[f"a{q},{q}"], atol=1e-4)
 
 
-def skrf_terms(rf, cal):
-    """scikit-rf's twelve terms under the library's names."""
-    c = cal.coefs
-    names = {"directivity": "Directivity({0},{0})", "source match": "SourceMatch({0},{0})",
-             "reflection tracking": "ReflectionTracking({0},{0})",
-             "load match": "LoadMatch({1},{0})", "transmission tracking": "TransmissionTracking({1},{0})",
-             "isolation": "CrossTalk({1},{0})"}
-    return {pattern.format(*ports): c[f"{way} {word}"].astype(np.complex64)
-            for word, pattern in names.items()
-            for way, ports in (("forward", (1, 2)), ("reverse", (2, 1)))}
-
-
 def test_two_port_with_terms_solved_by_skrf(rf, skrf_data_files):
     dut = rf.Network([f for f in skrf_data_files if f.endswith("ntwk1.s2p")][0])
     n = len(dut.f)
@@ -101,6 +89,6 @@ def test_two_port_with_terms_solved_by_skrf(rf, skrf_data_files):
         return rf.Network(frequency=dut.frequency, s=measure(net.s, e))
 
     cal = rf.calibration.SOLT(measured=[raw(i) for i in ideals], ideals=ideals)
-    got = tessel.correct_two_port(by_name(raw(dut).s, [1, 2]), skrf_terms(rf, cal))
+    got = tessel.correct_two_port(by_name(raw(dut).s, [1, 2]), skrf_terms(cal))
     assert np.allclose(np.stack([got["S11"], got["S12"], got["S21"], got["S22"]]),
                        dut.s.reshape(n, 4).T, atol=5e-5)
