@@ -3,8 +3,6 @@
 
 namespace tessel_py {
 
-void BindLimitTest(py::module_& m) {
-    (void)m;
-}
+void BindLimitTest(py::module_& m) { (void)m; }
 
 }  // namespace tessel_py

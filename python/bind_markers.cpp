@@ -3,8 +3,6 @@
 
 namespace tessel_py {
 
-void BindMarkers(py::module_& m) {
-    (void)m;
-}
+void BindMarkers(py::module_& m) { (void)m; }
 
 }  // namespace tessel_py

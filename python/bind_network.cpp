@@ -3,8 +3,6 @@
 
 namespace tessel_py {
 
-void BindNetwork(py::module_& m) {
-    (void)m;
-}
+void BindNetwork(py::module_& m) { (void)m; }
 
 }  // namespace tessel_py

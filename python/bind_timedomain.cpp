@@ -3,8 +3,6 @@
 
 namespace tessel_py {
 
-void BindTimeDomain(py::module_& m) {
-    (void)m;
-}
+void BindTimeDomain(py::module_& m) { (void)m; }
 
 }  // namespace tessel_py
