@@ -32,6 +32,7 @@ def test_written_files_read_back_here_and_in_skrf(rf, skrf_data_files, tmp_path,
     tessel.write_touchstone(str(tmp_path / "a.s1p"), frequency=f, s=s, z0=75.0, version=version)
     back = tessel.read_touchstone(str(tmp_path / "a.s1p"))
     assert np.array_equal(back.s[:, 0, 0], s) and back.z0.tolist() == [75.0]
+    assert tessel.Touchstone(f, s).z0.tolist() == [50.0]
 
 
 def test_parse_converts_impedances_to_s():
