@@ -98,7 +98,8 @@ py::dict Result(long status, const CalibrationResult& r, bool allowPartial) {
                          std::to_string(range.stop - 1);
         ThrowStatus(status, "calibration (singular or ill-conditioned at points " + where + ")");
     }
-    if (status != Tessel::kFail) Check(status, "calibration");
+    if (status != Tessel::kFail)
+        Check(status, "calibration");
     py::dict out;
     for (size_t k = 0; k < r.names.size(); ++k) {
         CArray a = NewC(static_cast<py::ssize_t>(r.terms[k].size()));

@@ -268,7 +268,15 @@ matrix is singular hold the missing-data value. Names as for correct_two_port.)d
         [](const py::dict& raw, const py::dict& terms, int receivingPort, int sourcePort) {
             const auto p = PortList({receivingPort, sourcePort});
             Tessel::EnhancedResponse alg(p);
-            return RunAlgorithm(alg, raw, terms, RawNames(alg), WithoutCrosstalk(TermNames(alg)));
+            const auto names = RawNames(alg);
+            const py::dict all =
+                RunAlgorithm(alg, raw, terms, names, WithoutCrosstalk(TermNames(alg)));
+            // The container also holds the reverse direction, which this algorithm leaves at
+            // its ideal values: only the two corrected parameters are results.
+            py::dict result;
+            for (const auto& n : names)
+                result[py::str(Narrow(n))] = all[py::str(Narrow(n))];
+            return result;
         },
         py::arg("raw"), py::arg("terms"), py::kw_only(), py::arg("receiving_port") = 2,
         py::arg("source_port") = 1,

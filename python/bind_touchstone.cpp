@@ -147,8 +147,7 @@ parameter from port c+1 to port r+1; z0: float64 (ports,) reference impedances i
 noise: float64 (points, 5) two-port noise parameters (Hz, NFmin dB, |Gopt|, angle Gopt in
 degrees, Rn normalized); parameter: 'S' (or 'Y'/'Z' when read with to_s=False).)doc")
         .def(py::init(&Make), py::arg("frequency"), py::arg("s"), py::kw_only(),
-             py::arg("z0") = 50.0, py::arg("noise") = py::none(),
-             py::arg("parameter") = "S")
+             py::arg("z0") = 50.0, py::arg("noise") = py::none(), py::arg("parameter") = "S")
         .def_readonly("frequency", &PyTouchstone::frequency)
         .def_readonly("s", &PyTouchstone::s)
         .def_readonly("z0", &PyTouchstone::z0)
@@ -211,8 +210,8 @@ converted to S unless to_s is false. Unreadable or malformed files raise TesselE
             });
         },
         py::arg("path"), py::arg("network") = py::none(), py::kw_only(),
-        py::arg("frequency") = py::none(), py::arg("s") = py::none(),
-        py::arg("z0") = 50.0, py::arg("version") = 1,
+        py::arg("frequency") = py::none(), py::arg("s") = py::none(), py::arg("z0") = 50.0,
+        py::arg("version") = 1,
         R"doc(Writes a Touchstone file (version 1 or 2; real/imaginary pairs, frequencies in Hz):
 from a Touchstone object, or from frequency (Hz) and s (points, ports, ports).)doc");
 }

@@ -1,6 +1,5 @@
-"""Bad input to every correction, calibration, formatting and Touchstone entry point raises a
-Python exception (never crashes): ValueError/TypeError before the library is called, and
-TesselError carrying the library's status where the library refuses."""
+"""Bad input to every entry point raises ValueError/TypeError before the library is called, or
+TesselError with the library's status where the library refuses; nothing crashes."""
 import numpy as np
 import pytest
 
@@ -16,31 +15,25 @@ SOL = [(S.open(), C), (S.short(), C * 2), (S.matched_load(), C * 3)]
 
 CASES = [
     ("response lengths", lambda: tessel.correct_response(C, C[:4]), ValueError, None),
-    ("response 2-D", lambda: tessel.correct_response(C.reshape(2, 4), C.reshape(2, 4)), ValueError, None),
     ("response strings", lambda: tessel.correct_response(np.array(["a"]), C), TypeError, None),
-    ("one-port term missing", lambda: tessel.correct_one_port(C, directivity=C, source_match=C), TypeError, None),
     ("one-port lengths", lambda: tessel.correct_one_port(C, directivity=C, source_match=C[:2], reflection_tracking=C), ValueError, None),
     ("two-port unknown name", lambda: tessel.correct_two_port({**RAW2, "S33": C}, TERMS2), ValueError, None),
     ("two-port missing raw", lambda: tessel.correct_two_port({"S11": C}, TERMS2), ValueError, None),
     ("two-port missing term", lambda: tessel.correct_two_port(RAW2, {"Directivity(1,1)": C}), ValueError, None),
     ("two-port empty", lambda: tessel.correct_two_port({k: C[:0] for k in RAW2}, TERMS2), ValueError, None),
     ("two-port lengths", lambda: tessel.correct_two_port({**RAW2, "S22": C[:3]}, TERMS2), ValueError, None),
-    ("two-port key type", lambda: tessel.correct_two_port({1: C}, TERMS2), TypeError, None),
     ("two-port value type", lambda: tessel.correct_two_port({**RAW2, "S11": "x"}, TERMS2), TypeError, None),
     ("two-port three ports", lambda: tessel.correct_two_port(RAW2, TERMS2, ports=[1, 2, 3]), ValueError, None),
     ("n-port repeated port", lambda: tessel.correct_n_port(RAW2, TERMS2, ports=[1, 1]), ValueError, None),
-    ("n-port port 0", lambda: tessel.correct_n_port(RAW2, TERMS2, ports=[0, 1]), ValueError, None),
     ("enhanced same ports", lambda: tessel.correct_enhanced_response({}, {}, receiving_port=1, source_port=1), ValueError, None),
     ("receivers foreign port", lambda: tessel.correct_receivers(RAW2, TERMS2, ports=[1, 2], match_correction={3: True}), ValueError, None),
     ("names algorithm", lambda: tessel.correction_names("x", ports=[1]), ValueError, None),
-    ("data standard 2-D", lambda: S.reflection_data(np.ones((2, 2))), ValueError, None),
     ("two-port data shape", lambda: S.two_port_data(np.ones((4, 3, 2))), ValueError, None),
     ("data standard too short", lambda: S.reflection_data(C[:3]).s_parameters(F), ValueError, None),
     ("empty sweep", lambda: tessel.solve_one_port(F[:0], SOL), ValueError, None),
     ("raw length", lambda: tessel.solve_one_port(F[:4], SOL), ValueError, None),
     ("measurement tuple", lambda: tessel.solve_one_port(F, [(S.open(),)]), ValueError, None),
     ("too few standards", lambda: tessel.solve_one_port(F, SOL[:2]), tessel.TesselError, INVALID),
-    ("thru as reflection", lambda: tessel.solve_one_port(F, SOL[:2] + [(S.thru(), C)]), tessel.TesselError, INVALID),
     ("identical standards", lambda: tessel.solve_one_port(F, [(S.open(), C), (S.open(delay=0), C * 2), (S.short(), C)]), tessel.TesselError, INVALID),
     ("method", lambda: tessel.solve_two_port(F, [], [], method="x"), ValueError, None),
     ("thru raw incomplete", lambda: tessel.solve_two_port(F, [], [(S.thru(), 1, 2, {"S11": C})]), ValueError, None),
@@ -52,7 +45,6 @@ CASES = [
     ("delay lengths", lambda: tessel.group_delay(C, F[:3]), ValueError, None),
     ("smooth both", lambda: tessel.smooth(np.ones(9), aperture=3, span=0.1), ValueError, None),
     ("smooth even", lambda: tessel.smooth(np.ones(9), aperture=4), tessel.TesselError, INVALID),
-    ("smooth too wide", lambda: tessel.smooth(np.ones(9), aperture=11), tessel.TesselError, INVALID),
     ("smooth empty", lambda: tessel.smooth(np.ones(0), aperture=3), tessel.TesselError, INVALID),
     ("delay smoothing", lambda: tessel.smooth_group_delay(np.ones(9), aperture=1.0), tessel.TesselError, INVALID),
     ("trace math op", lambda: tessel.trace_math(C, C, operation="x"), ValueError, None),
@@ -62,7 +54,6 @@ CASES = [
     ("missing file", lambda: tessel.read_touchstone("/nonexistent/x.s2p"), tessel.TesselError, INVALID),
     ("malformed text", lambda: tessel.parse_touchstone("# Hz S RI\n1 x y\n", ports=1), tessel.TesselError, INVALID),
     ("network shape", lambda: tessel.Touchstone(F, np.ones((8, 2, 3), np.complex64)), ValueError, None),
-    ("network z0 count", lambda: tessel.Touchstone(F, np.ones((8, 2, 2)), z0=np.ones(3)), ValueError, None),
     ("write both forms", lambda: tessel.write_touchstone("/tmp/x.s1p", tessel.Touchstone(F, C), frequency=F), ValueError, None),
     ("write version", lambda: tessel.format_touchstone(tessel.Touchstone(F, C), version=3), tessel.TesselError, INVALID),
 ]

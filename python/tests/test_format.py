@@ -1,5 +1,4 @@
-"""Formatting, smoothing and trace math through the bindings, cross-checked against scikit-rf on
-the Touchstone files it ships and against numpy where scikit-rf has no counterpart."""
+"""Formatting, smoothing and trace math, against scikit-rf on its Touchstone files and numpy."""
 import numpy as np
 import pytest
 
@@ -34,9 +33,8 @@ def test_formats_agree_with_skrf(rf, skrf_data_files):
 
 
 def test_group_delay_agrees_with_skrf(rf, skrf_data_files):
-    # The library's delay at point i is the step from i-1 to i, -dphi/domega at f(i-1/2);
-    # scikit-rf's is numpy's gradient, the step-weighted mean of the two steps around f(i)
-    # (the one-sided step at each end). Convert ours to that convention.
+    # Ours at point i is -dphi/domega over the step from i-1 to i, at f(i-1/2); scikit-rf's is
+    # numpy's gradient, the step-weighted mean of the steps around f(i): convert ours to that.
     for name, net, m, n, z in traces(rf, skrf_data_files):
         ours = tessel.group_delay(z, net.f).astype(float)
         dw = np.diff(net.frequency.w)
@@ -46,18 +44,14 @@ def test_group_delay_agrees_with_skrf(rf, skrf_data_files):
         assert np.allclose(conv, want, rtol=1e-4, atol=1e-4 * np.abs(want).max()), name
 
 
-@pytest.mark.parametrize("from_unit,to_unit,values,expected", [
-    ("celsius", "fahrenheit", [0.0, 100.0, -40.0], [32.0, 212.0, -40.0]),
-    ("kelvin", "celsius", [273.15, 0.0], [0.0, -273.15]),
-    ("fahrenheit", "kelvin", [32.0], [273.15]),
-    ("linear", "kelvin", [2.0], [290.0]),
-    ("K", "K", [5.0], [5.0]),
-])
-def test_temperatures(from_unit, to_unit, values, expected):
-    got = tessel.convert_temperature(np.array(values), from_unit=from_unit, to_unit=to_unit)
+@pytest.mark.parametrize("units,values,expected", [
+    ("celsius fahrenheit", [0.0, 100.0, -40.0], [32.0, 212.0, -40.0]), ("kelvin celsius", [273.15, 0.0], [0.0, -273.15]),
+    ("fahrenheit kelvin", [32.0], [273.15]), ("linear kelvin", [2.0], [290.0]), ("K K", [5.0], [5.0])])
+def test_temperatures(units, values, expected):
+    kw = dict(zip(("from_unit", "to_unit"), units.split()))
+    got = tessel.convert_temperature(np.array(values), **kw)
     assert np.allclose(got, expected, atol=1e-4)
-    assert np.allclose(tessel.convert_temperature(np.array(values, np.complex64) + 1j,
-                                                  from_unit=from_unit, to_unit=to_unit), got)
+    assert np.allclose(tessel.convert_temperature(np.array(values, np.complex64) + 1j, **kw), got)
 
 
 def test_smoothing_and_trace_math():

@@ -1,5 +1,4 @@
-"""Touchstone reading and writing through the bindings, against scikit-rf's reader on the files
-it ships; and the README's Python example, run as written on one of those files."""
+"""Touchstone files against scikit-rf's reader on its files; the README example, run as written."""
 import os
 import re
 
