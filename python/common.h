@@ -2,17 +2,22 @@
 // the registration functions of each binding file.
 #pragma once
 
-#include <pybind11/numpy.h>
+#include <pybind11/complex.h>
 #include <pybind11/eval.h>
+#include <pybind11/numpy.h>
+#include <pybind11/operators.h>
 #include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
 
 #include <string>
 
 #include "platform/measutil/ts_complex.h"
+#include "tessel/core/status.h"
 
 namespace tessel_py {
 
 namespace py = pybind11;
+using QuorUtility::TsComplex;
 
 // complex64 arrays, converted (copied) only when the caller's array is not already contiguous
 // complex64; float32/float64 likewise.
@@ -28,7 +33,8 @@ PyObject* TesselErrorType();
 
 // Raises when `status` is a failure (negative); successes pass through unchanged.
 inline long Check(long status, const char* what) {
-    if (status < 0) ThrowStatus(status, what);
+    if (status < 0)
+        ThrowStatus(status, what);
     return status;
 }
 
@@ -47,10 +53,24 @@ inline QuorUtility::TsComplex* CPtr(CArray& a) {
     return reinterpret_cast<QuorUtility::TsComplex*>(a.mutable_data());
 }
 
+// A complex64 array of any object numpy can cast to complex64 (copied only when needed);
+// TypeError naming `name` when it cannot be cast.
+CArray ToCArray(py::handle obj, const std::string& name);
+
+// Conversions between the library's wide names and Python strings (names are ASCII).
+std::wstring Widen(const std::string& s);
+std::string Narrow(const std::wstring& s);
+
 // A new uninitialised array of n elements.
-inline CArray NewC(py::ssize_t n) { return CArray(n); }
-inline FArray NewF(py::ssize_t n) { return FArray(n); }
-inline DArray NewD(py::ssize_t n) { return DArray(n); }
+inline CArray NewC(py::ssize_t n) {
+    return CArray(n);
+}
+inline FArray NewF(py::ssize_t n) {
+    return FArray(n);
+}
+inline DArray NewD(py::ssize_t n) {
+    return DArray(n);
+}
 
 // Registration of each part of the module (one per bind_<part>.cpp).
 void BindCorrection(py::module_& m);
