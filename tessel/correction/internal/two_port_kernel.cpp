@@ -197,8 +197,8 @@ TESSEL_KERNEL_INLINE void CorrectRange(const TwoPortArrays& arrays, std::size_t 
     }
 }
 
-// Chains per block as measured best on a 2-core AVX-512 server: two for the 128- and 256-bit
-// variants (5-7 % faster than one), one for AVX-512 (a third chain made it 8 % slower).
+// Chains per block, chosen with correction_kernels_benchmark: two for the 128- and 256-bit
+// variants, one for AVX-512.
 void CorrectBaseline(const TwoPortArrays& arrays, std::size_t count) {
     CorrectRange<4, 2>(arrays, count);
 }
