@@ -141,34 +141,79 @@ TESSEL_KERNEL_INLINE Cx<W, K> Reciprocal(const Cx<W, K>& y) {
     return Div(one, y);
 }
 
+// The four normalised measurements a, b, c, d of K·W points.
+template <int W, int K>
+struct Quotients {
+    Cx<W, K> a, b, c, d;
+};
+
+// A block of points is corrected in three stages, each reading only some of the arrays:
+// a and b from S11, S21 and their four terms; c and d from S12, S22 and theirs; the outputs
+// from a..d, the match terms and the output arrays. Caller arrays are often allocated alike,
+// so all 20 streams sit at the same offset within their pages and compete for the same few
+// lines of each cache set; running a stage over a group of blocks before the next stage keeps
+// at most 8 streams in flight at a time.
+template <int W, int K>
+TESSEL_KERNEL_INLINE void ForwardQuotients(const TsComplex* const raw[4],
+                                           const TsComplex* const e[12], std::size_t i,
+                                           Quotients<W, K>& q) {
+    q.a = Div(Sub(Load<W, K>(raw[0] + i), Load<W, K>(e[0] + i)), Load<W, K>(e[4] + i));
+    q.b = Div(Sub(Load<W, K>(raw[2] + i), Load<W, K>(e[10] + i)), Load<W, K>(e[8] + i));
+}
+
+template <int W, int K>
+TESSEL_KERNEL_INLINE void ReverseQuotients(const TsComplex* const raw[4],
+                                           const TsComplex* const e[12], std::size_t i,
+                                           Quotients<W, K>& q) {
+    q.c = Div(Sub(Load<W, K>(raw[1] + i), Load<W, K>(e[11] + i)), Load<W, K>(e[9] + i));
+    q.d = Div(Sub(Load<W, K>(raw[3] + i), Load<W, K>(e[1] + i)), Load<W, K>(e[5] + i));
+}
+
+template <int W, int K>
+TESSEL_KERNEL_INLINE void Outputs(const TsComplex* const e[12], TsComplex* const out[4],
+                                  std::size_t i, const Quotients<W, K>& q) {
+    using C = Cx<W, K>;
+    const C d1 = OnePlus(Mul(Load<W, K>(e[2] + i), q.a));
+    const C d2 = OnePlus(Mul(Load<W, K>(e[3] + i), q.d));
+    const C l = Mul(Load<W, K>(e[6] + i), q.b);
+    const C r = Mul(Load<W, K>(e[7] + i), q.c);
+    const C inv = Reciprocal(Sub(Mul(d1, d2), Mul(l, r)));
+    Store(out[0] + i, Mul(Sub(Mul(q.a, d2), Mul(l, q.c)), inv));
+    Store(out[2] + i, Mul(Sub(Mul(q.b, d2), Mul(l, q.d)), inv));
+    Store(out[1] + i, Mul(Sub(Mul(q.c, d1), Mul(r, q.a)), inv));
+    Store(out[3] + i, Mul(Sub(Mul(q.d, d1), Mul(r, q.b)), inv));
+}
+
 // Corrects the K·W points from index i of each array on.
 template <int W, int K>
 TESSEL_KERNEL_INLINE void CorrectBlock(const TsComplex* const raw[4], const TsComplex* const e[12],
                                        TsComplex* const out[4], std::size_t i) {
-    using C = Cx<W, K>;
-    const C s11m = Load<W, K>(raw[0] + i), s12m = Load<W, K>(raw[1] + i);
-    const C s21m = Load<W, K>(raw[2] + i), s22m = Load<W, K>(raw[3] + i);
-    const C a = Div(Sub(s11m, Load<W, K>(e[0] + i)), Load<W, K>(e[4] + i));
-    const C b = Div(Sub(s21m, Load<W, K>(e[10] + i)), Load<W, K>(e[8] + i));
-    const C c = Div(Sub(s12m, Load<W, K>(e[11] + i)), Load<W, K>(e[9] + i));
-    const C d = Div(Sub(s22m, Load<W, K>(e[1] + i)), Load<W, K>(e[5] + i));
-    const C d1 = OnePlus(Mul(Load<W, K>(e[2] + i), a));
-    const C d2 = OnePlus(Mul(Load<W, K>(e[3] + i), d));
-    const C l = Mul(Load<W, K>(e[6] + i), b);
-    const C r = Mul(Load<W, K>(e[7] + i), c);
-    const C inv = Reciprocal(Sub(Mul(d1, d2), Mul(l, r)));
-    Store(out[0] + i, Mul(Sub(Mul(a, d2), Mul(l, c)), inv));
-    Store(out[2] + i, Mul(Sub(Mul(b, d2), Mul(l, d)), inv));
-    Store(out[1] + i, Mul(Sub(Mul(c, d1), Mul(r, a)), inv));
-    Store(out[3] + i, Mul(Sub(Mul(d, d1), Mul(r, b)), inv));
+    Quotients<W, K> q;
+    ForwardQuotients(raw, e, i, q);
+    ReverseQuotients(raw, e, i, q);
+    Outputs(e, out, i, q);
 }
 
 template <int W, int K>
 TESSEL_KERNEL_INLINE void CorrectRange(const TwoPortArrays& arrays, std::size_t count) {
     constexpr std::size_t kBlock = std::size_t{W} * K;
+    // Blocks per group: the group's quotients (a few kilobytes) stay in the first-level cache.
+    constexpr std::size_t kGroup = 8;
+    Quotients<W, K> q[kGroup];
     std::size_t i = 0;
-    for (; i + kBlock <= count; i += kBlock) {
-        CorrectBlock<W, K>(arrays.raw, arrays.terms, arrays.out, i);
+    while (count - i >= kBlock) {
+        const std::size_t blocks = std::min(kGroup, (count - i) / kBlock);
+        for (std::size_t b = 0; b < blocks; ++b) {
+            ForwardQuotients(arrays.raw, arrays.terms, i + b * kBlock, q[b]);
+        }
+        for (std::size_t b = 0; b < blocks; ++b) {
+            ReverseQuotients(arrays.raw, arrays.terms, i + b * kBlock, q[b]);
+        }
+        // Every input of the group has been read: its outputs may overwrite raw arrays.
+        for (std::size_t b = 0; b < blocks; ++b) {
+            Outputs(arrays.terms, arrays.out, i + b * kBlock, q[b]);
+        }
+        i += blocks * kBlock;
     }
     const std::size_t rest = count - i;
     if (rest == 0) {
