@@ -1,15 +1,15 @@
 // The two-port correction loop, written once over GCC vector types of W lanes and compiled
 // for W = 4 (the x86-64 baseline's 128-bit vectors), 8 (AVX2) and 16 (AVX-512).
 //
-// Samples are stored interleaved (re, im, re, im, ...); a block of W points is loaded as two
-// vectors and split into a vector of real parts and one of imaginary parts, corrected lane by
-// lane, and interleaved again on store. The arithmetic per lane is exactly that of the scalar
-// TsComplex operators: sums, differences and products in float, each quotient formed in double
-// as ((ac + bd) + j(bc - ad)) * (1 / (c² + d²)) and rounded to float. This file is compiled
-// with -ffp-contract=off: a fused multiply-add would round a product and a sum once instead of
-// twice, so the AVX2 and AVX-512 variants (whose targets include FMA) would drift from the
-// baseline in the last bit. Keeping every variant bit-identical to the scalar formula costs
-// little here, where the double-precision divisions dominate.
+// Samples are stored interleaved (re, im, re, im, ...); W points are loaded as two vectors and
+// split into a vector of real parts and one of imaginary parts, corrected lane by lane, and
+// interleaved again on store. The arithmetic per lane is exactly that of the scalar TsComplex
+// operators: sums, differences and products in float, each quotient formed in double as
+// ((ac + bd) + j(bc - ad)) * (1 / (c² + d²)) and rounded to float. This file is compiled with
+// -ffp-contract=off: a fused multiply-add rounds a product and a sum once instead of twice, so
+// the AVX2 and AVX-512 variants (whose targets include FMA) would drift from the baseline and
+// from the scalar formula in the last bit. The fused operations are given up so that every
+// variant gives bit-identical results.
 #include "tessel/correction/internal/two_port_kernel.h"
 
 #include <algorithm>
