@@ -1,6 +1,7 @@
 #include "tessel/correction/correction_kernels.h"
 
 #include "tessel/core/status.h"
+#include "tessel/correction/internal/two_port_kernel.h"
 
 namespace Tessel {
 
@@ -50,49 +51,26 @@ long Correct2Port(std::vector<const TsComplex*> raw, std::vector<const TsComplex
     if (start < 0) {
         return kInvalidArg;
     }
-    // Missing crosstalk terms read from one zero array that is addressed from its own element
-    // 0 for point start: a term is read as term[i - offset], the offset being start for the
-    // scratch array and 0 for the caller's arrays.
+    // The kernel reads every array from the first point of the range on. A missing crosstalk
+    // term reads from one zero array of stop - start samples, addressed from its own element
+    // 0 for point start.
     std::vector<TsComplex> zeros;
-    const TsComplex* e10 = errorTerms[10];
-    const TsComplex* e11 = errorTerms[11];
-    int off10 = 0, off11 = 0;
-    if (e10 == nullptr || e11 == nullptr) {
-        zeros.assign(static_cast<size_t>(stop - start), TsComplex());
-        if (e10 == nullptr) {
-            e10 = zeros.data();
-            off10 = start;
-        }
-        if (e11 == nullptr) {
-            e11 = zeros.data();
-            off11 = start;
-        }
+    internal::TwoPortArrays arrays;
+    for (int k = 0; k < 4; ++k) {
+        arrays.raw[k] = raw[k] + start;
+        arrays.out[k] = out[k] + start;
     }
-    const TsComplex *e0 = errorTerms[0], *e1 = errorTerms[1], *e2 = errorTerms[2],
-                    *e3 = errorTerms[3], *e4 = errorTerms[4], *e5 = errorTerms[5],
-                    *e6 = errorTerms[6], *e7 = errorTerms[7], *e8 = errorTerms[8],
-                    *e9 = errorTerms[9];
-    const TsComplex *s11m = raw[0], *s12m = raw[1], *s21m = raw[2], *s22m = raw[3];
-    TsComplex *s11 = out[0], *s12 = out[1], *s21 = out[2], *s22 = out[3];
-
-    // Outputs either are distinct arrays or are the raw array of the same point (in-place), so
-    // no output of a point overlaps an input of another: the loop may be vectorised.
-#pragma GCC ivdep
-    for (int i = start; i < stop; ++i) {
-        const TsComplex a = (s11m[i] - e0[i]) / e4[i];
-        const TsComplex b = (s21m[i] - e10[i - off10]) / e8[i];
-        const TsComplex c = (s12m[i] - e11[i - off11]) / e9[i];
-        const TsComplex d = (s22m[i] - e1[i]) / e5[i];
-        const TsComplex d1 = kOne + e2[i] * a;
-        const TsComplex d2 = kOne + e3[i] * d;
-        const TsComplex l = e6[i] * b;
-        const TsComplex r = e7[i] * c;
-        const TsComplex inv = kOne / (d1 * d2 - l * r);
-        s11[i] = (a * d2 - l * c) * inv;
-        s21[i] = (b * d2 - l * d) * inv;
-        s12[i] = (c * d1 - r * a) * inv;
-        s22[i] = (d * d1 - r * b) * inv;
+    for (int k = 0; k < 12; ++k) {
+        if (errorTerms[k] != nullptr || k < 10) {
+            arrays.terms[k] = errorTerms[k] + start;
+            continue;
+        }
+        if (zeros.empty()) {
+            zeros.assign(static_cast<size_t>(stop - start), TsComplex());
+        }
+        arrays.terms[k] = zeros.data();
     }
+    internal::SelectedTwoPortKernel()(arrays, static_cast<size_t>(stop - start));
     return kOk;
 }
 

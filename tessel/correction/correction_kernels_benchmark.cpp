@@ -1,11 +1,13 @@
 // Throughput of the one- and two-port correction kernels, next to a plain copy that moves the
 // same bytes as a two-port correction (20 arrays: 16 read, 4 written).
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include <benchmark/benchmark.h>
 
 #include "tessel/correction/correction_kernels.h"
+#include "tessel/correction/internal/two_port_kernel.h"
 
 namespace {
 
@@ -41,6 +43,37 @@ void BM_Correct2Port(benchmark::State& state) {
         benchmark::Counter(double(n) * state.iterations(), benchmark::Counter::kIsRate);
     state.SetBytesProcessed(int64_t(state.iterations()) * n * 20 * int64_t(sizeof(TsComplex)));
 }
+
+// Each instruction-set variant of the two-port loop the processor runs, called directly
+// (BM_Correct2Port runs the one the library selects).
+void BM_Correct2PortVariant(benchmark::State& state, Tessel::internal::TwoPortKernel kernel) {
+    const int n = static_cast<int>(state.range(0));
+    auto a = Arrays(20, n);
+    Tessel::internal::TwoPortArrays arrays;
+    for (int k = 0; k < 4; ++k) {
+        arrays.raw[k] = a[k].data();
+        arrays.out[k] = a[16 + k].data();
+    }
+    for (int k = 0; k < 12; ++k)
+        arrays.terms[k] = a[4 + k].data();
+    for (auto _ : state) {
+        kernel(arrays, size_t(n));
+        benchmark::ClobberMemory();
+    }
+    state.counters["points/s"] =
+        benchmark::Counter(double(n) * state.iterations(), benchmark::Counter::kIsRate);
+    state.SetBytesProcessed(int64_t(state.iterations()) * n * 20 * int64_t(sizeof(TsComplex)));
+}
+
+const bool kVariantsRegistered = [] {
+    for (const auto& variant : Tessel::internal::SupportedTwoPortKernels())
+        benchmark::RegisterBenchmark((std::string("BM_Correct2Port_") + variant.name).c_str(),
+                                     BM_Correct2PortVariant, variant.kernel)
+            ->Arg(1601)
+            ->Arg(20001)
+            ->Arg(1000001);
+    return true;
+}();
 
 void BM_Correct1Port(benchmark::State& state) {
     const int n = static_cast<int>(state.range(0));

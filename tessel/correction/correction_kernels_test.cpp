@@ -3,12 +3,14 @@
 #include "tessel/correction/correction_kernels.h"
 
 #include <climits>
+#include <cmath>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "tessel/core/status.h"
 #include "tessel/correction/internal/forward_error_models.h"
+#include "tessel/correction/internal/two_port_kernel.h"
 
 namespace {
 
@@ -73,6 +75,74 @@ TEST(Correct1Port, RecoversReflectionInPlaceAndTheRefReceiverTheIncidentWave) {
         EXPECT_TRUE(inside || (raw[i] == before[i] && out[i] == TsComplex(3))) << i;
         EXPECT_TRUE(!inside || std::abs(ToCd(raw[i]) - gamma[i]) < 1e-5) << i;
         EXPECT_TRUE(!inside || std::abs(ToCd(out[i]) - incident[i]) < 1e-5) << i;
+    }
+}
+
+// The twelve-term formula point by point with the scalar TsComplex operators.
+TsComplex Reference(const std::vector<std::vector<TsComplex>>& a, int i, int which) {
+    auto at = [&](int k) { return a[k][i]; };  // 0-3 raw S11 S12 S21 S22, 4-15 error terms
+    const TsComplex one(1.0f), x = (at(0) - at(4)) / at(8), y = (at(2) - at(14)) / at(12);
+    const TsComplex z = (at(1) - at(15)) / at(13), w = (at(3) - at(5)) / at(9);
+    const TsComplex d1 = one + at(6) * x, d2 = one + at(7) * w, l = at(10) * y, r = at(11) * z;
+    const TsComplex inv = one / (d1 * d2 - l * r);
+    const TsComplex num[4] = {x * d2 - l * z, z * d1 - r * x, y * d2 - l * w, w * d1 - r * y};
+    return num[which] * inv;
+}
+
+bool SameValue(const TsComplex& x, const TsComplex& y) {
+    auto same = [](float p, float q) { return p == q || (std::isnan(p) && std::isnan(q)); };
+    return same(x.re, y.re) && same(x.im, y.im);
+}
+
+// Every instruction-set variant the processor runs, on ranges that start and end inside and at
+// the edges of its blocks, out of place and in place, against the scalar formula bit for bit.
+// A few points carry a zero tracking term, a zero determinant or huge values.
+TEST(TwoPortKernel, EveryVariantMatchesTheScalarFormulaOnEveryRangeAndInPlace) {
+    forward_models::Random rng(::testing::UnitTest::GetInstance()->random_seed());
+    const int n = 83;
+    std::vector<std::vector<TsComplex>> in(16, std::vector<TsComplex>(n));
+    for (auto& array : in)
+        for (auto& v : array)
+            v = ToTs(rng.Polar(0.05, 1.5));
+    in[8][20] = TsComplex();  // forward reflection tracking 0
+    // Point 41: a = d = 0, b = c = 1 and both load matches 1, so the determinant is 0.
+    in[0][41] = in[4][41], in[3][41] = in[5][41];
+    for (int k : {1, 2, 10, 11, 12, 13})
+        in[k][41] = TsComplex(1.0f);
+    in[14][41] = in[15][41] = TsComplex();
+    in[12][62] = TsComplex(3e38f, -3e38f);   // an overflowing intermediate
+    in[0][63] = TsComplex(-1e-40f, 2e-41f);  // a denormal raw value
+    const std::vector<TsComplex> sentinel(n, TsComplex(-7.0f, 7.0f));
+    const int kInPlace[4] = {0, 2, 1, 3};  // in place, S12 goes into S21's raw array and back
+    const auto variants = internal::SupportedTwoPortKernels();
+    ASSERT_STREQ(variants.front().name, "baseline");
+    for (const auto& variant : variants) {
+        for (const auto& [start, stop] :
+             {std::pair{0, 0}, std::pair{0, 1}, std::pair{5, 8}, std::pair{3, 19},
+              std::pair{17, 33}, std::pair{0, n}, std::pair{2, n}, std::pair{n - 1, n}}) {
+            for (const bool inPlace : {false, true}) {
+                std::vector<std::vector<TsComplex>> data = in, out(4, sentinel);
+                internal::TwoPortArrays arrays;
+                for (int k = 0; k < 16; ++k)
+                    (k < 4 ? arrays.raw[k] : arrays.terms[k - 4]) = data[k].data() + start;
+                for (int k = 0; k < 4; ++k)
+                    arrays.out[k] = (inPlace ? data[kInPlace[k]] : out[k]).data() + start;
+                variant.kernel(arrays, static_cast<size_t>(stop - start));
+                for (int k = 0; k < 4; ++k) {
+                    const TsComplex* got = arrays.out[k] - start;
+                    for (int i = 0; i < n; ++i) {
+                        const bool inside = i >= start && i < stop;
+                        const TsComplex want = inside    ? Reference(in, i, k)
+                                               : inPlace ? in[kInPlace[k]][i]
+                                                         : sentinel[i];
+                        ASSERT_TRUE(SameValue(got[i], want))
+                            << variant.name << " [" << start << ", " << stop << ") in place "
+                            << inPlace << " out " << k << " point " << i << ": " << got[i].re << " "
+                            << got[i].im << " want " << want.re << " " << want.im;
+                    }
+                }
+            }
+        }
     }
 }
 

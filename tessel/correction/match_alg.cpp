@@ -14,8 +14,9 @@ using QuorUtility::eterm_name;
 
 // The corrected reflection coefficients of the reference receiver correction. One array is
 // shared by every MatchAlg of the process: created on first use with 201 zero samples, grown
-// to `stop` samples when a correction needs more, never shrunk, and kept until unload. It is
-// not locked, so match corrections must not run concurrently, even on different objects.
+// to `stop` samples when a correction needs more, never shrunk, and kept until unload.
+// Process-wide and not locked: not safe for concurrent use, so match corrections must not run
+// concurrently, even on different objects.
 std::vector<TsComplex>& ReflectionScratch() {
     static std::vector<TsComplex> scratch(201);
     return scratch;

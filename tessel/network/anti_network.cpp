@@ -135,7 +135,8 @@ std::vector<TsComplex> gamma2Fwd(const ComplexMatrixVector& ts, std::vector<TsCo
 namespace {
 
 // The result buffers of the fixture error-term functions, one per function, created on first
-// use and kept for the life of the process; not locked.
+// use and kept for the life of the process. Process-wide and not locked: not safe for
+// concurrent use, so these functions are called from one thread at a time.
 template <int Which>
 std::vector<TsComplex>& ResultBuffer() {
     static std::vector<TsComplex> buffer;

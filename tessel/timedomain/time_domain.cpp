@@ -19,7 +19,9 @@ constexpr double kPi = 3.141592653589793;
 // The grid of a new object, against which preset times are checked.
 constexpr double kInitialFrequency = 1e9;
 
-// Process-wide presets, read by the constructor only.
+// Process-wide presets, read by the constructor only. Not locked: a preset setter must not run
+// while another thread constructs a TimeDomain or sets a preset. Constructing objects on
+// several threads at once only reads them and is safe.
 double g_presetStartTime = -1e-8;
 double g_presetStopTime = 1e-8;
 double g_presetKaiserBeta = 6.0;

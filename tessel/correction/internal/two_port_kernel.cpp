@@ -1,0 +1,294 @@
+// The two-port correction loop, written once over GCC vector types of W lanes and compiled
+// for W = 4 (the x86-64 baseline's 128-bit vectors), 8 (AVX2) and 16 (AVX-512).
+//
+// Samples are stored interleaved (re, im, re, im, ...); W points are loaded as two vectors and
+// split into a vector of real parts and one of imaginary parts, corrected lane by lane, and
+// interleaved again on store. The arithmetic per lane is exactly that of the scalar TsComplex
+// operators: sums, differences and products in float, each quotient formed in double as
+// ((ac + bd) + j(bc - ad)) * (1 / (c² + d²)) and rounded to float. This file is compiled with
+// -ffp-contract=off: a fused multiply-add rounds a product and a sum once instead of twice, so
+// the AVX2 and AVX-512 variants (whose targets include FMA) would drift from the baseline and
+// from the scalar formula in the last bit. The fused operations are given up so that every
+// variant gives bit-identical results.
+#include "tessel/correction/internal/two_port_kernel.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+#if defined(__GNUC__) && !defined(__clang__)
+// Vectors wider than the baseline's registers are passed between the inlined helpers below;
+// they never cross a real call, so the ABI note GCC attaches to them does not apply.
+#pragma GCC diagnostic ignored "-Wpsabi"
+#endif
+
+#define TESSEL_KERNEL_INLINE inline __attribute__((always_inline))
+
+namespace Tessel::internal {
+namespace {
+
+template <int W>
+struct Lanes {
+    typedef float F __attribute__((vector_size(W * sizeof(float))));
+    typedef double D __attribute__((vector_size(W * sizeof(double))));
+};
+
+// K·W complex samples as K vectors of real parts and K vectors of imaginary parts. Working on
+// K independent vectors at once gives the processor independent chains of operations to
+// overlap: the two divisions per point make each chain long.
+template <int W, int K>
+struct Cx {
+    typename Lanes<W>::F re[K], im[K];
+};
+
+// The shuffles stay within 128-bit groups of four floats (one instruction each on every
+// instruction set). Splitting two vectors lo, hi of interleaved samples takes, in each group,
+// the real (or imaginary) parts of two samples of lo and then two of hi: the points end up in
+// the lanes in a permuted order, which does not matter for lane-wise arithmetic, and the
+// interleaving on store undoes exactly that permutation.
+template <std::size_t W, std::size_t Part, class V, std::size_t... I>
+TESSEL_KERNEL_INLINE V SplitParts(const V& lo, const V& hi, std::index_sequence<I...>) {
+    return __builtin_shufflevector(lo, hi, ((I % 4 < 2 ? 0 : W) + I / 4 * 4 + I % 2 * 2 + Part)...);
+}
+// Group g of the result holds samples 2·g + Half, 2·g + Half + 1 of the group (re, im pairs).
+template <std::size_t W, std::size_t Half, class V, std::size_t... I>
+TESSEL_KERNEL_INLINE V MergeParts(const V& re, const V& im, std::index_sequence<I...>) {
+    return __builtin_shufflevector(re, im,
+                                   ((I % 2 == 0 ? 0 : W) + I / 4 * 4 + Half + I % 4 / 2)...);
+}
+
+template <int W, int K>
+TESSEL_KERNEL_INLINE Cx<W, K> Load(const TsComplex* p) {
+    Cx<W, K> v;
+    for (int k = 0; k < K; ++k) {
+        typename Lanes<W>::F lo, hi;
+        std::memcpy(&lo, p + k * W, sizeof lo);
+        std::memcpy(&hi, p + k * W + W / 2, sizeof hi);
+        v.re[k] = SplitParts<W, 0>(lo, hi, std::make_index_sequence<W>{});
+        v.im[k] = SplitParts<W, 1>(lo, hi, std::make_index_sequence<W>{});
+    }
+    return v;
+}
+
+template <int W, int K>
+TESSEL_KERNEL_INLINE void Store(TsComplex* p, const Cx<W, K>& v) {
+    for (int k = 0; k < K; ++k) {
+        const typename Lanes<W>::F lo =
+            MergeParts<W, 0>(v.re[k], v.im[k], std::make_index_sequence<W>{});
+        const typename Lanes<W>::F hi =
+            MergeParts<W, 2>(v.re[k], v.im[k], std::make_index_sequence<W>{});
+        std::memcpy(static_cast<void*>(p + k * W), &lo, sizeof lo);
+        std::memcpy(static_cast<void*>(p + k * W + W / 2), &hi, sizeof hi);
+    }
+}
+
+template <int W, int K>
+TESSEL_KERNEL_INLINE Cx<W, K> Sub(const Cx<W, K>& x, const Cx<W, K>& y) {
+    Cx<W, K> v;
+    for (int k = 0; k < K; ++k) {
+        v.re[k] = x.re[k] - y.re[k];
+        v.im[k] = x.im[k] - y.im[k];
+    }
+    return v;
+}
+
+// (1, 0) + x, added part by part as the scalar operator does (0 + im turns a -0 into +0).
+template <int W, int K>
+TESSEL_KERNEL_INLINE Cx<W, K> OnePlus(const Cx<W, K>& x) {
+    Cx<W, K> v;
+    for (int k = 0; k < K; ++k) {
+        v.re[k] = 1.0f + x.re[k];
+        v.im[k] = 0.0f + x.im[k];
+    }
+    return v;
+}
+
+template <int W, int K>
+TESSEL_KERNEL_INLINE Cx<W, K> Mul(const Cx<W, K>& x, const Cx<W, K>& y) {
+    Cx<W, K> v;
+    for (int k = 0; k < K; ++k) {
+        v.re[k] = x.re[k] * y.re[k] - x.im[k] * y.im[k];
+        v.im[k] = x.re[k] * y.im[k] + x.im[k] * y.re[k];
+    }
+    return v;
+}
+
+// x / y in double, one reciprocal of |y|², rounded to float.
+template <int W, int K>
+TESSEL_KERNEL_INLINE Cx<W, K> Div(const Cx<W, K>& x, const Cx<W, K>& y) {
+    using D = typename Lanes<W>::D;
+    using F = typename Lanes<W>::F;
+    Cx<W, K> v;
+    for (int k = 0; k < K; ++k) {
+        const D c = __builtin_convertvector(y.re[k], D), d = __builtin_convertvector(y.im[k], D);
+        const D xr = __builtin_convertvector(x.re[k], D);
+        const D xi = __builtin_convertvector(x.im[k], D);
+        const D inv = 1.0 / (c * c + d * d);
+        v.re[k] = __builtin_convertvector((xr * c + xi * d) * inv, F);
+        v.im[k] = __builtin_convertvector((xi * c - xr * d) * inv, F);
+    }
+    return v;
+}
+
+// (1, 0) / y, as the scalar quotient computes it.
+template <int W, int K>
+TESSEL_KERNEL_INLINE Cx<W, K> Reciprocal(const Cx<W, K>& y) {
+    Cx<W, K> one;
+    for (int k = 0; k < K; ++k) {
+        one.re[k] = typename Lanes<W>::F{} + 1.0f;
+        one.im[k] = typename Lanes<W>::F{};
+    }
+    return Div(one, y);
+}
+
+// The four normalised measurements a, b, c, d of K·W points.
+template <int W, int K>
+struct Quotients {
+    Cx<W, K> a, b, c, d;
+};
+
+// A block of points is corrected in three stages, each reading only some of the arrays:
+// a and b from S11, S21 and their four terms; c and d from S12, S22 and theirs; the outputs
+// from a..d, the match terms and the output arrays. Caller arrays are often allocated alike,
+// so all 20 streams sit at the same offset within their pages and compete for the same few
+// lines of each cache set; running a stage over a group of blocks before the next stage keeps
+// at most 8 streams in flight at a time.
+template <int W, int K>
+TESSEL_KERNEL_INLINE void ForwardQuotients(const TsComplex* const raw[4],
+                                           const TsComplex* const e[12], std::size_t i,
+                                           Quotients<W, K>& q) {
+    q.a = Div(Sub(Load<W, K>(raw[0] + i), Load<W, K>(e[0] + i)), Load<W, K>(e[4] + i));
+    q.b = Div(Sub(Load<W, K>(raw[2] + i), Load<W, K>(e[10] + i)), Load<W, K>(e[8] + i));
+}
+
+template <int W, int K>
+TESSEL_KERNEL_INLINE void ReverseQuotients(const TsComplex* const raw[4],
+                                           const TsComplex* const e[12], std::size_t i,
+                                           Quotients<W, K>& q) {
+    q.c = Div(Sub(Load<W, K>(raw[1] + i), Load<W, K>(e[11] + i)), Load<W, K>(e[9] + i));
+    q.d = Div(Sub(Load<W, K>(raw[3] + i), Load<W, K>(e[1] + i)), Load<W, K>(e[5] + i));
+}
+
+template <int W, int K>
+TESSEL_KERNEL_INLINE void Outputs(const TsComplex* const e[12], TsComplex* const out[4],
+                                  std::size_t i, const Quotients<W, K>& q) {
+    using C = Cx<W, K>;
+    const C d1 = OnePlus(Mul(Load<W, K>(e[2] + i), q.a));
+    const C d2 = OnePlus(Mul(Load<W, K>(e[3] + i), q.d));
+    const C l = Mul(Load<W, K>(e[6] + i), q.b);
+    const C r = Mul(Load<W, K>(e[7] + i), q.c);
+    const C inv = Reciprocal(Sub(Mul(d1, d2), Mul(l, r)));
+    Store(out[0] + i, Mul(Sub(Mul(q.a, d2), Mul(l, q.c)), inv));
+    Store(out[2] + i, Mul(Sub(Mul(q.b, d2), Mul(l, q.d)), inv));
+    Store(out[1] + i, Mul(Sub(Mul(q.c, d1), Mul(r, q.a)), inv));
+    Store(out[3] + i, Mul(Sub(Mul(q.d, d1), Mul(r, q.b)), inv));
+}
+
+// Corrects the K·W points from index i of each array on.
+template <int W, int K>
+TESSEL_KERNEL_INLINE void CorrectBlock(const TsComplex* const raw[4], const TsComplex* const e[12],
+                                       TsComplex* const out[4], std::size_t i) {
+    Quotients<W, K> q;
+    ForwardQuotients(raw, e, i, q);
+    ReverseQuotients(raw, e, i, q);
+    Outputs(e, out, i, q);
+}
+
+template <int W, int K>
+TESSEL_KERNEL_INLINE void CorrectRange(const TwoPortArrays& arrays, std::size_t count) {
+    constexpr std::size_t kBlock = std::size_t{W} * K;
+    // Blocks per group: the group's quotients (a few kilobytes) stay in the first-level cache.
+    constexpr std::size_t kGroup = 8;
+    Quotients<W, K> q[kGroup];
+    std::size_t i = 0;
+    while (count - i >= kBlock) {
+        const std::size_t blocks = std::min(kGroup, (count - i) / kBlock);
+        for (std::size_t b = 0; b < blocks; ++b) {
+            ForwardQuotients(arrays.raw, arrays.terms, i + b * kBlock, q[b]);
+        }
+        for (std::size_t b = 0; b < blocks; ++b) {
+            ReverseQuotients(arrays.raw, arrays.terms, i + b * kBlock, q[b]);
+        }
+        // Every input of the group has been read: its outputs may overwrite raw arrays.
+        for (std::size_t b = 0; b < blocks; ++b) {
+            Outputs(arrays.terms, arrays.out, i + b * kBlock, q[b]);
+        }
+        i += blocks * kBlock;
+    }
+    const std::size_t rest = count - i;
+    if (rest == 0) {
+        return;
+    }
+    // The last partial block runs through local copies padded with ones (harmless operands),
+    // so the same block code corrects it without reading or writing past the caller's arrays.
+    TsComplex in[16][kBlock], res[4][kBlock];
+    const TsComplex* src[16];
+    std::copy(arrays.raw, arrays.raw + 4, src);
+    std::copy(arrays.terms, arrays.terms + 12, src + 4);
+    const TsComplex* inPtr[16];
+    TsComplex* resPtr[4];
+    for (int k = 0; k < 16; ++k) {
+        for (std::size_t j = 0; j < kBlock; ++j) {
+            in[k][j] = j < rest ? src[k][i + j] : TsComplex(1.0f);
+        }
+        inPtr[k] = in[k];
+    }
+    for (int k = 0; k < 4; ++k) {
+        resPtr[k] = res[k];
+    }
+    CorrectBlock<W, K>(inPtr, inPtr + 4, resPtr, 0);
+    for (int k = 0; k < 4; ++k) {
+        std::memcpy(static_cast<void*>(arrays.out[k] + i), res[k], rest * sizeof(TsComplex));
+    }
+}
+
+// Chains per block, chosen with correction_kernels_benchmark: two for the 128- and 256-bit
+// variants, one for AVX-512.
+void CorrectBaseline(const TwoPortArrays& arrays, std::size_t count) {
+    CorrectRange<4, 2>(arrays, count);
+}
+
+#if defined(__x86_64__) && defined(__GNUC__)
+#define TESSEL_TWO_PORT_X86 1
+
+__attribute__((target("avx2,fma"))) void CorrectAvx2(const TwoPortArrays& arrays,
+                                                     std::size_t count) {
+    CorrectRange<8, 2>(arrays, count);
+}
+
+__attribute__((target("avx512f,avx512vl,avx2,fma"))) void CorrectAvx512(const TwoPortArrays& arrays,
+                                                                        std::size_t count) {
+    CorrectRange<16, 1>(arrays, count);
+}
+
+bool HasAvx2() {
+    return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+}
+bool HasAvx512() {
+    return HasAvx2() && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl");
+}
+#endif
+
+}  // namespace
+
+std::vector<TwoPortKernelVariant> SupportedTwoPortKernels() {
+    std::vector<TwoPortKernelVariant> variants{{"baseline", &CorrectBaseline}};
+#ifdef TESSEL_TWO_PORT_X86
+    __builtin_cpu_init();  // the feature tests may run from another object's constructor
+    if (HasAvx2()) {
+        variants.push_back({"avx2", &CorrectAvx2});
+    }
+    if (HasAvx512()) {
+        variants.push_back({"avx512", &CorrectAvx512});
+    }
+#endif
+    return variants;
+}
+
+TwoPortKernel SelectedTwoPortKernel() {
+    // Resolved once; the initialisation of a local static is thread-safe.
+    static const TwoPortKernel selected = SupportedTwoPortKernels().back().kernel;
+    return selected;
+}
+
+}  // namespace Tessel::internal
