@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: Apache-2.0
 """Times tessel's hot paths next to the numpy, scipy and scikit-rf code that does the same work,
 on the same sizes, and prints one table.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // How independent channels scale over threads: each thread owns its own correction, transform
 // and gating objects and data, as a host processing several channels at once does, and runs
 // the same work on 1 and on 2 threads. The table printed at the end gives, per workload, the

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 # One helper per kind of target, so each folder's CMakeLists.txt stays a few declarative lines.
 
 # tessel_cc_library(HDRS <public headers> SRCS <sources>)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 # Debian packages through CPack (`cpack -G DEB` in a build folder):
 #   libtessel<SOVERSION>  the versioned shared object, its Depends computed by dpkg-shlibdeps
 #                         from the libraries it links (FFTW or KissFFT, libstdc++, libc);

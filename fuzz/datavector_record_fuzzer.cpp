@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // libFuzzer target: arbitrary bytes loaded as data-vector records.
 //
 // The bytes are loaded from memory into a scalar and a complex vector, record after record,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Writes the seed corpus of the data-vector record fuzzer into the folder given as argument:
 // valid records of both data types (including UTF-16 names with surrogate pairs, a Latin-1
 // name, an empty vector and two records back to back), a record of another version, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // libFuzzer target: arbitrary bytes recalled as limit-test records, with arbitrary sizes.
 //
 // The first input byte picks how much of the rest the recall is told it may read (all of it,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // libFuzzer target: arbitrary bytes recalled as marker-set and marker records, and loaded as
 // the marker set's archive form.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // libFuzzer target: arbitrary wide strings parsed as parameter names, then requested from an IF
 // mux setting.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // libFuzzer target: arbitrary bytes read as Touchstone text.
 //
 // A leading digit is the port count the file name would give (0: a version 2 file that names

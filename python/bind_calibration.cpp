@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Calibration bindings: calibration standards (CalStandard) and the solvers that turn raw
 // measurements of standards into error terms, returned as a dict keyed by the names the
 // correction functions take.

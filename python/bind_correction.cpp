@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Correction bindings: the response and one-port kernels on plain arrays, and the correction
 // algorithms (two-port, N-port, enhanced response, match-corrected receivers) driven by
 // dictionaries of raw data and error terms keyed by the library's names.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Formatting bindings: complex trace data into display scalars (magnitude, phase, group delay,
 // SWR, levels, temperatures), impedance and admittance, smoothing and trace math.
 #include <map>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Python bindings: the limit test. LimitTest holds a table of limit segments and tests
 // formatted data against it point by point.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Python bindings: markers. MarkerSet holds a trace (stimulus, complex data, formatted values)
 // and up to ten markers on it; Marker is one of them. The functions find_max, find_min,
 // find_peak, find_target, bandwidth and statistics run one search on arrays through a

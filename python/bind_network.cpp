@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Python bindings: network math on stacks of S-matrices (shape (points, n, n), complex64):
 // S/T conversion, cascading, anti-networks and embedding a four-port fixture.
 #include <string>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Python bindings: time-domain transform (class TimeDomain), gating (class Gate and gate()),
 // the DC estimate of a low-pass sweep, and port extension.
 #include <cmath>

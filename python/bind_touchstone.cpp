@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Touchstone bindings: the Touchstone class (frequency, network data, reference impedances,
 // noise) and reading, parsing, formatting and writing files through the library.
 #include "common.h"

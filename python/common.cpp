@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Status mapping and argument checks shared by the binding files.
 #include "common.h"
 

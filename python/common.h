@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Shared pieces of the Python bindings: numpy array conversion, status-to-exception mapping and
 // the registration functions of each binding file.
 #pragma once

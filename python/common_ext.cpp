@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Conversions shared by the time-domain, marker, limit-test and network bindings.
 #include "common_ext.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Helpers of the time-domain, marker, limit-test and network bindings: copies between numpy
 // arrays and the library's containers, stacks of small matrices, and keyword choices given as
 // strings.

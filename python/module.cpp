@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The `tessel._tessel` extension module: the error type, the version, and every part of the
 // surface registered by its bind_<part>.cpp.
 #include "common.h"

@@ -7,8 +7,9 @@
 #   scripts/add-spdx.sh [--check] [file...]
 #
 # Without files it takes every source file git knows in the repository (tracked, or untracked
-# and not ignored; outside a git checkout, every file but those under build/). With --check it changes nothing, lists the files lacking the line and exits
-# 1 if there is any (scripts/check_spdx.sh).
+# and not ignored; outside a git checkout, every file but those under build/). With --check it
+# changes nothing, lists the files lacking the line and exits 1 if there is any
+# (scripts/check_spdx.sh).
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 readonly tag="SPDX-License-Identifier: Apache-2.0"
@@ -23,7 +24,7 @@ fi
 # corpora, Markdown, templates of other formats).
 leader() {
     case $1 in
-        *.h | *.hpp | *.cpp | *.cc) echo "//" ;;
+        *.h | *.hpp | *.cpp | *.cc | *.inc) echo "//" ;;
         *.py | *.sh | */CMakeLists.txt | CMakeLists.txt | *.cmake | *.cmake.in) echo "#" ;;
     esac
 }

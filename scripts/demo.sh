@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Builds the library and the demo program (installing missing Debian packages first) and runs
 # the demo: an end-to-end trace update on an embedded two-port measurement (calibration from
 # simulated standards, correction, formatting, markers, limit test, time domain, gating and

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Builds every fuzz target with clang++ (libFuzzer, AddressSanitizer including leak detection,
 # UndefinedBehaviorSanitizer) and runs them one after another, splitting the given number of
 # seconds (default 60) equally between them. Each target runs from a scratch copy of its seed

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Installs the Debian packages tessel needs that this machine lacks (apt-get update once, then
 # apt-get install). Run as root, or with sudo available. With --fuzz it adds clang and its
 # sanitizer runtime for the fuzz run.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """Imports numpy and scikit-rf for the cross-checks, or exits 77 (a skipped CTest test) when
 scikit-rf cannot be imported. scikit-rf 0.15 still uses the np.complex, np.float and np.int
 aliases that numpy has removed, so they are restored before the import.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Builds tessel and runs every test twice: a Release build with warnings as errors, then the
 # whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer (halting on the
 # first error). In between it makes the Debian packages from the Release build and builds the

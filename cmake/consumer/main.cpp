@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Builds against an installed tessel through find_package and runs one correction.
 #include <tessel/tessel.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "examples/trace_demo/demo_app.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The tessel-demo program: command-line handling, the trace update on the embedded measurement
 // or a Touchstone file, the summary on standard output and the HTML report.
 #pragma once

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 # Runs tessel-demo as a user would and checks what it reports.
 #   cmake -DDEMO=<tessel-demo> -DOUT=<folder> -DDATA=<testdata folder> -P demo_check.cmake
 

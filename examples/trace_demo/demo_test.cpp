@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // End-to-end runs of tessel-demo, checked against the circuit model it measures.
 #include <cmath>
 #include <filesystem>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The demo's views of its results: number formatting for the summary, the plots of the report
 // (frequency-domain traces, time domain, markers and limit mask), the marker readout table and
 // the impedance-step search in the step response.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "examples/trace_demo/fixture_and_cal.h"
 
 #include <random>

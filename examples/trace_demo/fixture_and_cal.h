@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Fixture removal and calibration for the demo: replacing the modelled input cable of a
 // two-port measurement through the library's anti-network and embedding, and a SOLT
 // calibration whose standards are simulated, measured through the test set's error model and

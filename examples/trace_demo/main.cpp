@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // tessel-demo: an end-to-end trace update on an embedded measurement or a Touchstone file.
 #include <iostream>
 

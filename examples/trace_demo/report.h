@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The demo's self-contained HTML report: a summary table and inline SVG plots.
 #pragma once
 

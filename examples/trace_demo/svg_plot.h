@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // A small SVG line-plot writer for the demo report: titled plots with axes, ticks, units,
 // a legend and optional marker lines, as self-contained SVG text (no scripts, no fonts to load).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The demo's embedded measurement: a band-pass filter behind a short cable with an impedance
 // step, measured by a two-port analyzer through a non-ideal test set.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // What the demo reads off a formatted transmission trace, as an analyzer's screen shows it:
 // marker readouts from the library's marker set (peak, -3 dB bandwidth with centre and Q, a
 // target search and a delta marker) and a limit test of the trace against a band-pass mask

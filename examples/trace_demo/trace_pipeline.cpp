@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "examples/trace_demo/trace_pipeline.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The host's trace update, as the demo runs it: correction through the algorithm interface,
 // formatting and smoothing as points arrive, a time-domain transform and a gate.
 #pragma once

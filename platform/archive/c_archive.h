@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // CArchive: the host framework's object archive stream, as far as tessel uses it.
 //
 // An archive either stores or loads a sequence of 32-bit integers and doubles, in order and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // CStringT: the application framework's wide-string class, as far as hardware settings use it.
 //
 // A value type over a std::wstring: construction from wide text, length, access to the

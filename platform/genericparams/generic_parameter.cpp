@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The base versions of Hwpi::GenericParameter's operations: a parameter without value or members.
 #include "platform/genericparams/generic_parameter.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Hwpi::GenericParameter: the base class of every named hardware-setting value.
 //
 // A parameter has a wide-string name and a change flag, and is handled through

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Hwpi::GPCollection: member list operations, name lookup and the collection's printed forms.
 #include "platform/genericparams/gp_collection.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Hwpi::GPCollection: an ordered, named group of hardware-setting parameters.
 //
 // Members are shared pointers, never null; names may repeat (a lookup finds the first). A

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The host's hardware enumerations that hardware settings carry as values.
 //
 // All are 32-bit. The hardware layer owns their meaning; the enumerators below name a few values

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // DataMatrix: a container of named complex buffers, addressed by name, alias or port pair.
 //
 // A matrix is built either from a list of names (one buffer per name, laid out as one row)

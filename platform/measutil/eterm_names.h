@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Names of calibration error terms.
 //
 // Port arguments are 0-based indices; the names carry 1-based port numbers in plain decimal.

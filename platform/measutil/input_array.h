@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // InputArray: a stimulus axis of doubles held as a list of segments.
 //
 // The axis is the concatenation of its segments (linear, logarithmic or fixed runs, see

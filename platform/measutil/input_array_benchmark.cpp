@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Point access on stimulus axes: one linear segment, one log segment, and a plain-value axis
 // of single-point segments (the worst case for the segment lookup); and value searches on a
 // 2^31 - 1 point axis whose points repeat in rounding plateaus of about 2^29 points.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Interpolation and search on stimulus axes and scalar traces.
 //
 // Positions on an axis or a trace are fractional point indices: position i + t (0 <= t < 1)

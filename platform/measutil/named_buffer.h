@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // NamedBuffer: one named complex buffer of the measurement utility library.
 //
 // A buffer has a name and an auxiliary name, a data pointer and its own sample storage.

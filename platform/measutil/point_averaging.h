@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Point-averaging records: the slot-based description of a measured parameter that the
 // point-averaging hardware layer consumes, and the phase-stitch settings it applies.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // QuorException: the typed exception of the host application framework.
 //
 // It carries a 32-bit status code (sign-extended in a `long`, see tessel/core/status.h) and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Segment: one run of stimulus points with a closed-form spacing.
 //
 // A segment is defined by a spacing law over `span` points from `start` to `stop`:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Statistics of a run of scalar trace values.
 #pragma once
 

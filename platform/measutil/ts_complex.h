@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // TsComplex: one complex receiver sample of the measurement utility library.
 //
 // Two 32-bit floats, real part then imaginary part, with no padding, so an array of TsComplex

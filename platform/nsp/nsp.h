@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Signal-processing primitives used by the time-domain transform and gating: a power-of-two
 // complex FFT, the Kaiser window, and element-wise vector arithmetic on single-precision data.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // FFT cost at the padded sizes the time-domain transform and gating use (201, 1601 and 20001
 // points give 512/4096/65536 in band-pass and 1024/8192/65536 in low-pass), and the price of
 // running on an array that misses FFTW's SIMD alignment (copied through an aligned buffer).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // nspcFft on the backend the library is built with (CMake option TESSEL_FFT).
 
 #include "platform/nsp/internal/fft_backend.h"

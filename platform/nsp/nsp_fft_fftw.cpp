@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The FFTW backend of nspcFft: single-precision FFTW with a process-wide cache of plans.
 
 #include <atomic>

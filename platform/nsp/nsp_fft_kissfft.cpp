@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The KissFFT backend of nspcFft: single-precision KissFFT (BSD-3) with a process-wide cache
 // of configurations, for builds that must not link FFTW.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The shared FFT cases on the kissfft backend.
 #define NSP_FFT_SUITE NspFftKissfft
 #define NSP_FFT_BACKEND kissfft

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The FFT cases every backend runs: a file per backend defines NSP_FFT_SUITE (the test suite
 // name) and NSP_FFT_BACKEND (the backend's namespace under nsp_internal), then includes this.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Kaiser window and element-wise vector arithmetic.
 
 #include <cmath>

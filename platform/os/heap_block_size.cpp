@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "platform/os/heap_block_size.h"
 
 #include <cstdlib>

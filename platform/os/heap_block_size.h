@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // HostOs: the heap block-size query of the host operating system, and a tracked heap.
 //
 // The host's C runtime can tell how many bytes a heap block holds, given the pointer the heap

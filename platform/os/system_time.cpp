@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "platform/os/system_time.h"
 
 #include <ctime>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // SYSTEMTIME and GetSystemTime: the operating system's calendar time service.
 //
 // The host platform hands the current time out as a broken-down calendar date of eight 16-bit

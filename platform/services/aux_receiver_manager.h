@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Interface::IAuxReceiverManager: the auxiliary receivers the host application knows by name.
 //
 // An auxiliary receiver (an extra IF input, a power sensor read as a receiver, ...) is known

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The capabilities accessor: how code inside the host application reaches the host's services.
 //
 // The accessor belongs to the measurement utility library (namespace QuorUtility); it is declared

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "platform/services/host_services.h"
 
 #include "platform/services/capabilities_accessor.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // HostServices: the configuration behind the stand-in host services, and test hooks.
 //
 // The stand-in services answer every query from the current Configuration, read afresh on

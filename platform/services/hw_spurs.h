@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // IHWSpurs: the instrument's spur service.
 //
 // For one piece of a stimulus it answers, per point, a value that changes wherever the hardware

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // INAHardwareCaps: the instrument's hardware bands as the host application describes them.
 //
 // Frequencies are in Hz. The bands are delimited by the positive entries of the band-break list

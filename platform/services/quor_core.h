@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // QuorApp::IQuorCore: the host application's core, the way to the instrument's test set.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // QuorApp::IReportErrorInternal: the host application's error-report service.
 #pragma once
 

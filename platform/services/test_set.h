@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // ITestSet: the instrument's test set as the host application describes it.
 //
 // Ports, sources and the IF multiplexer: which receiver each IF mux slot carries (the slot map)

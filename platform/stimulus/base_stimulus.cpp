@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The stand-in host sweep description.
 #include "platform/stimulus/base_stimulus.h"
 

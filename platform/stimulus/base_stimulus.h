@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // AIBaseStimulus: the host's description of a frequency-converter sweep.
 //
 // The sweep holds its whole-sweep stimulus with a per-point companion array, and a list of

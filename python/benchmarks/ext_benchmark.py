@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: Apache-2.0
 """Timings of the time-domain, marker, limit-test and network bindings.
 
 Each 20001-point case does the work of one C++ benchmark, named next to it, so the two figures

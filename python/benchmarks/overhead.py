@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """Cost of the Python layer: the per-call overhead of 1-point calls, and 20001-point calls
 against the C++ benchmarks of the same work (their per-iteration time), printed as a table.
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """tessel: vector network analyzer data processing on numpy arrays.
 
 Complex data are numpy ``complex64`` arrays (passed without copies when contiguous), frequencies

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """Shared fixtures of the Python tests: the module itself, scikit-rf where it is installed, and
 the Touchstone files scikit-rf ships."""
 import glob

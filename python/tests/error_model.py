@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """Forward error model of the tests: port boxes e00, e11, e10e01 (e10 = k*sqrt, e01 = sqrt/k: not
 reciprocal), perfect receivers. S measures as M = D + Tr S (I - Es S)^-1 Tt, all but S diagonal."""
 import numpy as np

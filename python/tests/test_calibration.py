@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """Calibration solvers: standards measured through the error model solve to terms that correct a
 device back to itself, for every method; one- and two-port terms agree with scikit-rf's."""
 import numpy as np

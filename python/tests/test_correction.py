@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """Correction: raw data made by the error model correct back to the device, for every algorithm."""
 import numpy as np
 import pytest

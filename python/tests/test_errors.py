@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """Bad input to every entry point raises ValueError/TypeError before the library is called, or
 TesselError with the library's status where the library refuses; nothing crashes."""
 import numpy as np

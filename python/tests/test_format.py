@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """Formatting, smoothing and trace math, against scikit-rf on its Touchstone files and numpy."""
 import numpy as np
 import pytest

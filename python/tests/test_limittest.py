@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """The limit test against limit lines interpolated by numpy."""
 import numpy as np
 import pytest

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """Marker searches, bandwidth and statistics on traces whose answers numpy gives directly."""
 import numpy as np
 import pytest

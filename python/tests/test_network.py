@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """Network math against scikit-rf's cascade (**) and inverse (.inv) on its measured files.
 Inputs are rounded to complex64 first, as the library takes them; 2e-6 relative to the larger of
 1 and the largest magnitude covers float rounding (de-embedding strong reflections amplifies it

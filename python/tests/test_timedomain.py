@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """Time-domain transform, gating, DC estimate and port extension against direct numpy sums."""
 import numpy as np
 import pytest

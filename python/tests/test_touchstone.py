@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """Touchstone files against scikit-rf's reader on its files; the README example, run as written."""
 import os
 import re

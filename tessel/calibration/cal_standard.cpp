@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Calibration standard models: offset lines and the terminations behind them.
 #include "tessel/calibration/cal_standard.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // CalStandard: the electrical definition of one calibration standard, evaluated over a sweep.
 //
 // Standards are defined the way calibration kits define them, in SI units:

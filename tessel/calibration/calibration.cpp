@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Calibration solvers: input checks, per-point solution, term collection.
 #include "tessel/calibration/calibration.h"
 

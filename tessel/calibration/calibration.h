@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Calibration solvers: error terms from measured standards.
 //
 // Each solver takes the raw measurements of calibration standards over a sweep, with each

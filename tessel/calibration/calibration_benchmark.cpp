@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Solving twelve-term (SOLT) error terms from measured standards over a 20001-point sweep.
 #include <benchmark/benchmark.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Setting up the stimulus ranges of a frequency-converter sweep, the frequency grid, point
 // averaging and the phase-reference adjustments.
 #include "tessel/converter/band_break_helper.h"

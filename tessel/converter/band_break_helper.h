@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // MixBandBreakHelper: the stimulus ranges of one frequency-converter measurement and the
 // options that govern how its sweep is split at band breaks, how its frequencies are moved
 // onto a frequency grid, how the point-averaging layer stitches phase, and how phase-reference

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "tessel/converter/band_break_helper.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Band-break frequencies, their positions in a stimulus, and the phase stitch points.
 #include "tessel/converter/band_breaks.h"
 

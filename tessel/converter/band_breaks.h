@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Band breaks of a frequency-converter sweep: the break frequencies of the instrument's
 // hardware bands, where they fall in a stimulus, and the points at which the phase of a sweep
 // must be stitched.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Phase stitching at band breaks and the phase-reference post-processing.
 #include "tessel/converter/phase_stitch.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Phase stitching of frequency-converter traces across band breaks.
 //
 // Where a sweep crosses a band break the measured phase jumps. These functions remove such

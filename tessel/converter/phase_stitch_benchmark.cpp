@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Phase stitching and phase-reference post-processing on a 20001-point trace with 10 breaks.
 #include <benchmark/benchmark.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Splitting a stimulus at band breaks and inserting the settling and lead-in points.
 #include "tessel/converter/stimulus_range.h"
 

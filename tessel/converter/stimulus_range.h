@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // MixStimulusRange: one stimulus axis of a frequency-converter sweep with its split points.
 //
 // A range stands for the whole sweep or for one sub-sweep of the host's AIBaseStimulus. It is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The global complex sample structure.
 //
 // Some host code exchanges complex samples as a plain global structure rather than the

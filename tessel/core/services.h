@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The library's way to the host application's services.
 //
 // Every module that needs a host service calls `GetService<I>()`. The first call in the process

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Status codes returned by tessel operations.
 //
 // Status results are 32-bit values in the HRESULT layout held in a `long`. Each code is defined

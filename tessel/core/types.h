@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The measurement utility types as the library namespace uses them.
 //
 // Inside namespace Tessel, `TsComplex` names the utility library's complex sample; the global

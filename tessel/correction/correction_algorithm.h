@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // ICorrectionAlgorithm: the interface through which the host drives every calibration
 // error-correction algorithm.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Correction kernels: the arithmetic of calibration error correction.
 //
 // Five stateless functions apply error terms to raw receiver data point by point over the

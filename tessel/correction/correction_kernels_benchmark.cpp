@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Throughput of the one- and two-port correction kernels, next to a plain copy that moves the
 // same bytes as a two-port correction (20 arrays: 16 read, 4 written).
 #include <cstring>

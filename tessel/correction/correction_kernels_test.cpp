@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The kernels' arithmetic on random devices is checked through NPort (one-port, twelve-term
 // and in-place paths); here: what only the kernels show.
 #include "tessel/correction/correction_kernels.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // EnhancedResponse: one-path two-port correction (enhanced response).
 //
 // Built for ports {R, S}, receiving port R and source port S, it is an NPort over the two ports

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // ErrorTermRegister: the named calibration error terms of a set of N test ports.
 //
 // For every ordered pair of ports (row r, column c) the register holds three terms in three

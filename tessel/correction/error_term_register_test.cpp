@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "tessel/correction/error_term_register.h"
 
 #include <iostream>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // MatchAlg: correction of unratioed receiver measurements with optional match correction.
 //
 // Besides the corrected S-parameters of N ports (done by an embedded NPort), the algorithm

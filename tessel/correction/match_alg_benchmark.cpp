@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Throughput of MatchAlg::ApplyCorrection for two ports (S-parameters plus match-corrected
 // reference and test receivers), next to NPort::ApplyCorrection on the same data, for a whole
 // sweep per call.

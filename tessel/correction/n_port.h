@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // NPort: full N-port calibration correction of the S-matrix, point by point.
 //
 // The algorithm holds one raw buffer per measured S-parameter of N ports, named "S" + row port

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Throughput of NPort::ApplyCorrection, a whole sweep per call: the twelve-term kernel path
 // (N = 2) and the blocked matrix solution (N > 2); and of each instruction-set variant of the
 // matrix solution that this processor runs (isa 0 baseline, 1 AVX2, 2 AVX-512F).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Response and ResponseIsol: tracking-only and tracking-plus-isolation correction of one raw
 // buffer.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // QuorUtility::Archive: a forward-only byte archive for stored records.
 //
 // An archive either stores (appends bytes) or loads (consumes bytes from the front), over

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // DataVector: a named, time-stamped trace of scalar (float) or complex (TsComplex) samples.
 //
 // A DataVector is a handle: its representation (the samples, valid index, unit and format) is

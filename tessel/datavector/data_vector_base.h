@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // DataVectorBase: the abstract element storage behind a data vector.
 //
 // The base holds the header of a stored trace: its scalar format, its valid index (how many

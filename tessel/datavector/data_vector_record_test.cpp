@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The stored data-vector record: golden bytes, round trips through memory and files, and
 // truncated or corrupt records.
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // DataVectorRep<T>: the element storage of a data vector, a std::vector<T>.
 //
 // Defined for T = float (scalar samples), the utility library's TsComplex and the global

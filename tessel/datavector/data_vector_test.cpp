@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "tessel/datavector/data_vector.h"
 
 #include <tuple>

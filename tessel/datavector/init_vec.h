@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Missing-data values of the element types of data vectors, and InitVec.
 //
 // A point that holds no measured data carries the -200 dB value: -200.0 in scalar arrays, and

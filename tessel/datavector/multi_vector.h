@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // MultiVector: a data vector of several dimensions, such as ports x ports x points.
 //
 // All elements live in one row-major array (last index fastest). With dimensions d0..d(r-1):

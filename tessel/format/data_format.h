@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // DataFormat: the scalar format of a formatted array.
 //
 // Values 3 and 8..17 lie in the range of the type; data vectors store and return them

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Format: the formatting operations of a trace, with the trace's zero-magnitude setting.
 //
 // The only state is the log-magnitude zero value, the dB value that the member LogMag writes

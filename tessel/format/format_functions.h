@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Pointwise formatting of complex trace data into display scalars.
 //
 // Log and linear magnitude, 10·log10 of a power, phase (plain or unwrapped), SWR, real and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Throughput of the per-point formatting that runs on every trace update, through the public
 // functions (the fastest kernels the processor supports) and, for comparison, through the
 // portable one-sample-at-a-time kernels.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Group delay of complex trace data over a stimulus axis.
 //
 // The delay at point i is the phase step from point i - 1 to point i divided by the angular

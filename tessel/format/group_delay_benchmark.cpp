@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Group-delay throughput over a linear sweep.
 #include <vector>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // NAUnit: the display unit of a formatted array or readout, and its unit strings.
 //
 // The values are fixed: they are stored in saved records and exchanged with the host.

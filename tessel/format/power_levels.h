@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Voltage and current levels of power samples across a system impedance.
 //
 // Each sample holds a power in mW as |z|². Across the system impedance R (ohms) that power is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Smoothing of formatted trace data by a centred moving average.
 //
 // Output point i is the mean of the input points i - h .. i + h for an odd aperture of

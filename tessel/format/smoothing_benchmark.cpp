@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Smoothing throughput: the average kernel's cost per point must not grow with the aperture;
 // the phase kernel's does, by design (each window is unwrapped on its own).
 #include <random>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Temperature conversion between kelvin, degrees Celsius and degrees Fahrenheit.
 //
 // The scalar conversions compute in double and round to float. ConvertTemperature converts

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Interface::TraceFormat: the display format of a trace, given by the host to markers.
 #pragma once
 

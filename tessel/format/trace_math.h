@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Trace math: point-by-point addition, subtraction, multiplication and division of two
 // complex traces.
 //

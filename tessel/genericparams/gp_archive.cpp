@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The archive record of a deleted hardware-setting parameter.
 #include "tessel/genericparams/gp_archive.h"
 

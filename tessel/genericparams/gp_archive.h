@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The archive record of a hardware-setting parameter that has been deleted.
 //
 // A deleted parameter is stored as its name followed by "_deleted", written as a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The typed hardware-setting values: member definitions and the instantiations for the fixed
 // list of value types.
 #include "tessel/genericparams/gp_values.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The typed hardware-setting values: Hwpi::GPScalar, GPArray, GPRef, GPConstArray, GPLinearArray.
 //
 // GPScalar<T> holds one value. GPArray<T> holds a vector of values, a per-element absent mark

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The table of hardware-setting names.
 #include "tessel/genericparams/setting_names.h"
 

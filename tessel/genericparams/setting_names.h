@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The names of the hardware settings: the names under which settings are created in and looked
 // up from the hardware layer's parameter collections.
 //

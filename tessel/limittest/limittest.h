@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // LimitTest: the limit lines of one trace, and the point-by-point test of formatted data
 // against them.
 //

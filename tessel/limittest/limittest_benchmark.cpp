@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // ProcessData over a 20001-point trace against a full table of 100 segments: the first test
 // after a change (which rebuilds the per-point limits) and later tests (which reuse them).
 //

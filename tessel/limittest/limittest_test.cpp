@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Tests of LimitTest against limits computed here from the straight lines through each row's
 // end points, with one recording sink for the notifications.
 #include "tessel/limittest/limittest.h"

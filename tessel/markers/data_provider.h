@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Tessel::IDataProvider: the trace a marker set works on, implemented by the host.
 //
 // The set reads the formatted and complex trace data, the stimulus, units and formats through

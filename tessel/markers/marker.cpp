@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // CMarkerMR: construction, settings, positions, reference links and the SCPI value interface.
 #include "tessel/markers/marker.h"
 

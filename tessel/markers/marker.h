@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Tessel::CMarkerMR: one marker on one trace.
 //
 // A marker holds its position three ways: as a fractional point index (`bucket`), as that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Marker searches and ProcessData on 20001-point traces.
 //
 // Each search runs through CMarkerMR::Compute (search, readout and refresh request) from a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // CMarkerMR computation: the update from the trace, the stored function, and the readout of
 // the trace at the marker in every readout format.
 //

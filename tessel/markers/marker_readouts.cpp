@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // CMarkerSet readouts built from groups of consecutive markers: bandwidth (with centre, loss
 // and Q), power saturation (PSat) and normal operating point (NOP).
 //

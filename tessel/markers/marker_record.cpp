@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // CMarkerMR saved record: 129 bytes, little-endian, written field by field.
 //
 //   0  int32   record size, 129          4  int32   version, 5

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // CMarkerMR searches: maximum, minimum, peaks, target crossings, the compression point, and
 // the search ranges they run in.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Searches on small traces whose answers are read off the data, and on closed-form curves.
 #include <cmath>
 #include <string>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // CMarkerSet: marker slots, the active marker, the data-provider accessors, search ranges,
 // ProcessData and the trace statistics.
 #include "tessel/markers/marker_set.h"

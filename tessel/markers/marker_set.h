@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Tessel::CMarkerSet: the markers of one trace and the readouts built from several markers.
 //
 // A set owns up to ten markers, numbered 1 to 10 (slot k holds marker k + 1), and keeps which

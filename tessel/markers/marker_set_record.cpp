@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // CMarkerSet saved record and archive form.
 //
 // Saved record, little-endian:

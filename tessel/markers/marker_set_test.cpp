@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The marker set: slots, ProcessData, statistics, the readouts on closed-form traces, the
 // saved record and the archive form.
 #include "tessel/markers/marker_set.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The enumerations and result records shared by markers, marker sets and the host.
 //
 // The numeric values of the enumerations are fixed: they are stored in saved marker records

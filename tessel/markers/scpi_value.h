@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Interface::ISCPIValue: a numeric setting the host's remote-command layer reads and writes.
 //
 // Values are addressed by an id that the implementing object defines. Unsupported ids and

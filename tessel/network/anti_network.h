@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Anti-networks and reflections through added two-ports.
 //
 // antinet and CalculateAntiNetwork give the network that, cascaded with a fixture, is a perfect

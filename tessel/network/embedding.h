@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // EmbedNetwork: measured S-parameters seen through a four-port network added at the first two
 // measured ports.
 //

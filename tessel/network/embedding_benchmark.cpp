@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Throughput of EmbedNetwork for four ports (a fixture at ports 1-2, ports 3-4 passed through
 // the block formula), a whole sweep per call. Compare with NPort::ApplyCorrection for four
 // ports in match_alg_benchmark / n_port_benchmark on a sweep of the same length.

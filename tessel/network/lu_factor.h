@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // techsoft::lu_factor: LU decomposition with partial pivoting, determinant and inverse.
 //
 // compute(A) factorises a square matrix as P·A = L·U, L unit lower triangular and U upper

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // techsoft::matrix: the dense matrix of the network math.
 //
 // A rows × cols matrix with value semantics (a copy is independent), stored row-major in one

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Element types of techsoft::matrix and the precision of its intermediate arithmetic.
 //
 // Matrices store their elements in the element type (float, double, std::complex, or the

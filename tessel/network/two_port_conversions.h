@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Two-port algebra on complex matrices: S/T conversions, port swaps, inverses and error
 // adapters.
 //

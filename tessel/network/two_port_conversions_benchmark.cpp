@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Throughput of the per-point two-port algebra over a sweep of 2 × 2 matrices.
 #include <vector>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // IFMuxSetting: the IF multiplexer slots of one channel and their assignment to receivers.
 //
 // The setting builds its slots from the test set's slot map (8 slots in eight-channel mode, else

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "tessel/receivers/if_mux_setting.h"
 
 #include <gtest/gtest.h>

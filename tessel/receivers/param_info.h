@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // QuorAppBase::IParamInfo: the host application's description of a measured parameter, as far
 // as the IF multiplexer uses it (IFMuxSetting::GetRatioedParameter). Implemented by the host.
 #pragma once

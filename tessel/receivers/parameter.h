@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Parameter: a measurement-parameter name parsed into receivers and a source port.
 //
 // A parameter is named by a short text:

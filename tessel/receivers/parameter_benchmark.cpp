@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Parsing speed of parameter names: 10 000 mixed texts (S-parameters, single receivers, ratios,
 // custom names) per iteration, reported as texts per second.
 #include <benchmark/benchmark.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // ReceiverSlot: one slot of the IF multiplexer of a channel.
 //
 // A slot can carry the test receiver of one port, the reference receiver of one port, or the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Gating settings and the DC estimate.
 
 #include "tessel/timedomain/gating.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Gating: removes a window of time from a frequency response, or keeps only that window,
 // without leaving the frequency domain.
 //

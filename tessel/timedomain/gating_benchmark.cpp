@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Cost of a gating call once its cache is built (one forward and one inverse FFT of M points
 // plus linear work), and of the first call after a change, which also rebuilds the kernel and
 // the normalisation. With the normal shape M is the next power of two >= 2N in band-pass and

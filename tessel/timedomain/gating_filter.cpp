@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Gating: the cached gate filter and the band-pass and low-pass gating calls.
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Port extension: delay, dispersion and loss of up to three line sections.
 
 #include "tessel/timedomain/phase_change.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // PhaseChange: port extension. Multiplies a run of samples by A(f)·exp(j·φ(f)), the factor
 // that undoes the delay and loss of up to three line sections between the calibration plane
 // and the device:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "tessel/timedomain/phase_change.h"
 
 #include <functional>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // TimeDomain settings: presets, getters, setters and the window-factor queries.
 
 #include "tessel/timedomain/time_domain.h"

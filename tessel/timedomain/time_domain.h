@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // TimeDomain: the transform of a trace's frequency response into its response over time.
 //
 // A TimeDomain keeps the transform settings (start and stop time, Kaiser window, transform

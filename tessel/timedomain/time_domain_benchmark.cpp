@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Cost of the time-domain transform against a direct evaluation of the same sum.
 //
 // A transform of N points runs one forward and one inverse FFT of L = the next power of two

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "tessel/timedomain/time_domain.h"
 
 #include <algorithm>

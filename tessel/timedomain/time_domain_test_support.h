@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Shared reference pieces of the time-domain tests: complex samples in double, the Kaiser
 // window from its closed form, and random responses.
 #pragma once

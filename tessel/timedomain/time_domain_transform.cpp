@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // TimeDomain::Execute: the band-pass and low-pass transforms and their cached tables.
 
 #include <algorithm>

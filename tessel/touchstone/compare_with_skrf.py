@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: Apache-2.0
 """compare_with_skrf.py TOUCHSTONE_DUMP: every Touchstone file scikit-rf ships, read by both
 must give the same frequencies, S data (within float rounding) and noise rows. Exits 77 (skip)
 without skrf, 1 on any difference; files skrf cannot read are listed and left out."""

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Touchstone files: reading and writing network data of any port count.
 //
 // The reader takes version 1 files (.s1p ... .sNp: an option line with one R for all ports or

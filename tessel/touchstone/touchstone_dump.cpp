@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // touchstone_dump FILE: prints what the reader makes of a Touchstone file, converted to S.
 //
 //   ports <n> points <m> noise <k>

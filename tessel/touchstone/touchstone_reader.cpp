@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Touchstone reader: a line-by-line parser for version 1 and version 2 text.
 //
 // Numbers are gathered line by line into records (1 + 2·values numbers for network data, 5 for

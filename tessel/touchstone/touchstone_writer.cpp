@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Touchstone writer and the conversion of Y and Z data to S.
 //
 // The writer always writes frequencies in Hz and values as real/imaginary pairs, whatever the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Little-endian byte writing and bounds-checked reading for the utility library's records.
 //
 // Every field is stored byte by byte, least significant first, independent of the host's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Finding compact segments in runs of plain stimulus values (used by InputArray's
 // representation optimisation).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The FFT front end shared by every backend, and the backends' entry points.
 //
 // A backend transforms 2^order complex values in place, unscaled, in either direction; the

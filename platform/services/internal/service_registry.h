@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The process-wide registry behind every capabilities accessor.
 //
 // It hands out interface keys, holds the objects tests install, and falls back to the stand-in

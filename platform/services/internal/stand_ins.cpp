@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "platform/services/internal/stand_ins.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The stand-in host services: one object per interface, answering from the current
 // HostServices configuration on every query.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The C++ half of the scikit-rf cross-check: reads measured standards from standard input,
 // solves them, and prints the error terms for skrf_crosscheck.py to compare.
 //

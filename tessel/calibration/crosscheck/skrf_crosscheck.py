@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: Apache-2.0
 """Cross-check of the calibration solvers against scikit-rf, on scikit-rf's measured data.
 
 Usage: skrf_crosscheck.py CALIBRATION_CROSSCHECK_EXECUTABLE

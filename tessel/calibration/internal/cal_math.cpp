@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Per-point algebra of the calibration solvers.
 #include "tessel/calibration/internal/cal_math.h"
 

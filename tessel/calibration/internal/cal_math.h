@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Per-point algebra of the calibration solvers, in double precision.
 //
 // Error-box conventions (flow-graph terms of one sweep point):

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Global operator new and delete over malloc and free, counting each allocation. Kept in a
 // translation unit of its own so that no caller inlines the pair.
 #include "tessel/correction/internal/allocation_counter.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "tessel/correction/internal/block_solver.h"
 
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // BlockSolver: the per-point matrix solution of the N-port error model, several points at once.
 //
 // For receiving port r and source port c, with leakage D (directivity or crosstalk), tracking T

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Forward error models for the correction tests: what a vector network analyzer with given
 // error terms measures for a device of known S-parameters.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // MatrixCorrection: the per-point matrix solution of the N-port error model.
 //
 // For receiving port r and source port c, with leakage D (directivity or crosstalk), tracking T

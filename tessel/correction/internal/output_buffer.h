@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Access to the samples of an output container's buffer for writing corrected data.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The two-port correction loop, written once over GCC vector types of W lanes and compiled
 // for W = 4 (the x86-64 baseline's 128-bit vectors), 8 (AVX2) and 16 (AVX-512).
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The twelve-term two-port correction loop behind Correct2Port, in several instruction-set
 // variants chosen at run time.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Little-endian stores and loads of 16- and 32-bit integers and single-precision floats.
 //
 // Byte records are written field by field through these helpers, never by copying a structure,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Conversion between wide strings (32-bit wchar_t code points) and UTF-16 code units.
 //
 // Stored records keep names in UTF-16. Characters above U+FFFF become surrogate pairs.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "tessel/datavector/internal/utf16.h"
 
 #include <gtest/gtest.h>

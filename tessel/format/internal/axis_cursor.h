@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // AxisCursor: reads the points of a stimulus axis in increasing order (not installed).
 //
 // Gives the same values as InputArray::at, but keeps the current segment between calls, so a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // CompensatedSum: a running double sum that carries its own rounding error (not installed).
 //
 // Each Add is Knuth's branch-free two-sum: the rounding error of s + x is recovered exactly and

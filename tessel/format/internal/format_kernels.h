@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Per-sample formatting kernels behind the format functions, in one portable variant and in
 // vector variants for the instruction sets a processor may offer (not installed).
 //

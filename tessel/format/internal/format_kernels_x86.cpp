@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // AVX2 and AVX-512 variants of the formatting kernels.
 //
 // The library runs on any x86-64 processor, so nothing here is compiled for the whole file:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Shared constants and per-sample helpers of the formatting functions (not installed).
 #pragma once
 

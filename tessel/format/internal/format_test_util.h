@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Shared helpers of the formatting tests: seeded random traces and the direct window mean the
 // smoothing kernels are checked against.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The kernels of the smoothing functions (not installed).
 //
 // Each kernel smooths the points first..lastIdx of a trace whose received data ends at lastIdx

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Demangling and keyword removal for value_type_to_string.
 #include "tessel/genericparams/internal/type_name.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The printed name of a value type, as value_type_to_string reports it.
 //
 // The name starts from the type identity's name, demangled, in the form the host platform

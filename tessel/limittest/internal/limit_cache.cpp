@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The per-point limit cache of a limit test and the run-wise test of data against it.
 #include <algorithm>
 #include <cfloat>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The saved record of a limit test: a 44-byte header and 32 bytes per row, little-endian,
 // written and read field by field.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // LimitTestData: the state a LimitTest owns (settings, segment table, per-point limit cache and
 // axis), with the steps that work on it alone: effective offsets, the limit-cache rebuild, the
 // run-wise test of data against the cache, and the saved-record encoding.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Conversion of a fractional marker position into a point index that is safe to read.
 #pragma once
 

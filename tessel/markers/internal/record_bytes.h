@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Little-endian field writers and readers for the marker and marker-set records.
 //
 // A RecordWriter stores fields one after another into a caller's buffer whose size was checked

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // TestTrace: a data provider serving synthetic traces with answers known in closed form, for
 // the marker tests and benchmarks.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The C++ half of the scikit-rf embedding cross-check: reads 4 × 4 fixture networks and two-port
 // S-parameters from standard input, embeds the fixtures (argument "embed") or removes them by
 // embedding their anti-networks (argument "deembed"), and prints the resulting S-parameters for

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: Apache-2.0
 """Cross-check of the fixture embedding and de-embedding against scikit-rf, on its measured data.
 
 Usage: skrf_embedding_crosscheck.py EMBEDDING_CROSSCHECK_EXECUTABLE

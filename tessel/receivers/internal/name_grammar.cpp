@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "tessel/receivers/internal/name_grammar.h"
 
 #include <climits>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The grammar of parameter names: the three compiled name patterns and the small text helpers
 // that parsing and slot naming share.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Chirp-z evaluation of a discrete Fourier sum on power-of-two FFTs.
 
 #include "tessel/timedomain/internal/chirp_z.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Chirp-z evaluation of a discrete Fourier sum at arbitrary, evenly spaced output points:
 //
 //   out[m] = sum_{n<P} x[n]·exp(+j·(n·a + n·m·c + d + m·b)),  m = 0..M-1,

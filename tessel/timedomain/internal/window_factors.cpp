@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Window-factor tables and their interpolation.
 
 #include "tessel/timedomain/internal/window_factors.h"

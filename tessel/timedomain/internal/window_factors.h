@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Window-factor tables of the time-domain transform: the impulse width and the step rise time,
 // each multiplied by the frequency span, of a low-pass response under a Kaiser window of a
 // given beta, with piecewise-linear lookups in both directions.

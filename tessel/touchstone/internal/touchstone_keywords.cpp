@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Version 2 keyword helpers: keyword names and [Mixed-Mode Order] lists.
 #include "tessel/touchstone/internal/touchstone_keywords.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Version 2 keyword helpers shared by the reader and the writer: keyword names, and
 // [Mixed-Mode Order] lists (parsing, checking, writing).
 //
