@@ -224,14 +224,12 @@ TEST_F(BandBreaks, PhaseReferenceAdjustments) {
     EXPECT_NE(d, raw);
 }
 
-// At a 625 kHz frequency limit the trace is also stitched where its group delay jumps at one
-// point and comes back (a phase jump), but not where the delay steps to a new level (a change
-// of slope). Another limit leaves the phase jump alone.
+// At a 625 kHz limit a phase jump (group delay off at one point) is stitched, a change of slope
+// (delay stepping to a new level) is not; another limit leaves the jump alone.
 TEST_F(BandBreaks, PhaseJumpsAreStitchedAtThe625kHzLimitOnly) {
     using QuorUtility::TsComplex;
     constexpr int kPoints = 40, kAt = 20;
-    // Radians per step, within the limit's ambiguity (2π/16) so that only stitching changes
-    // them; 0.04 rad is 10 ns of group delay over 625 kHz.
+    // Radians per step, within the ambiguity (2π/16); 0.04 rad is 10 ns of delay over 625 kHz.
     constexpr double kSlope = -0.1, kJump = 0.04;
     const InputArray stim(Segment::Linear(1e9, 1e9 + (kPoints - 1) * 625e3, kPoints));
     struct Case {

@@ -24,13 +24,12 @@ class TestTrace : public ArrayDataProvider {
 
     // Samples h(f) at every point and formats it: phase, linear or log magnitude.
     TestTrace& Complex(const std::function<std::complex<double>(double)>& h) {
-        const InputArray& x = Stimulus();
+        const Interface::TraceFormat f = GetTraceFormat();
         std::vector<TsComplex> c;
         std::vector<float> y;
-        for (std::size_t i = 0; i < x.size(); ++i) {
-            const std::complex<double> v = h(x.at(i));
+        for (std::size_t i = 0; i < Stimulus().size(); ++i) {
+            const std::complex<double> v = h(Stimulus().at(i));
             c.emplace_back(static_cast<float>(v.real()), static_cast<float>(v.imag()));
-            const Interface::TraceFormat f = GetTraceFormat();
             y.push_back(static_cast<float>(f == Interface::TracePhase ? std::arg(v)
                                            : f == Interface::TraceLinMag
                                                ? std::abs(v)
