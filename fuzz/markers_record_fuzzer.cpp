@@ -43,7 +43,7 @@ void Recall(const std::uint8_t* data, std::size_t size) {
     const Bytes record(data, data + size);
     Tessel::testing::TestTrace trace(11, 1e9, 2e9);
     trace.Complex([](double f) { return Tessel::testing::Resonator(f, 1.5e9, 3e8); });
-    trace.userRanges[1] = {1.2e9, 1.4e9};
+    trace.SetUserRange(1, 1.2e9, 1.4e9);
     CMarkerSet set;
     set.SetDataProvider(&trace);
     const long used = set.RecallData(record.data(), static_cast<int>(record.size()));

@@ -116,6 +116,29 @@ FArray SmoothValues(const FArray& values, const py::object& aperture, const py::
     return out;
 }
 
+// One run of group-delay smoothing into the caller's array; returns the points computed.
+int SmoothGroupDelayRun(const FArray& values, py::array out, double aperture, int first, int last) {
+    const int n = Length1D(values, "values");
+    SameLength(n, Length1D(out, "out"), "values", "out");
+    // Written in place, so never a converted copy.
+    if (!py::isinstance<py::array_t<float>>(out) || !(out.flags() & py::array::c_style) ||
+        !out.writeable())
+        throw py::value_error("out must be a writable contiguous float32 array");
+    float* target = static_cast<float*>(out.mutable_data());
+    // The library reads and writes vectors: copy in, run, copy back the points it computed.
+    std::vector<float> in(values.data(), values.data() + n);
+    std::vector<float> result(target, target + n);
+    int processed = 0;
+    long status;
+    {
+        py::gil_scoped_release release;
+        status = Tessel::SmoothGroupDelay(in, result, n, first, last, aperture, &processed);
+    }
+    Check(status, "smooth_group_delay_run");
+    std::copy(result.begin() + first, result.begin() + first + processed, target + first);
+    return processed;
+}
+
 }  // namespace
 
 void BindFormat(py::module_& m) {
@@ -142,8 +165,29 @@ the library-wide zero value), never -inf.)doc");
         "|data| >= 1).");
     Def(m, "real", &Tessel::FormatDataReal, "Returns the real parts as float32.");
     Def(m, "imag", &Tessel::FormatDataImag, "Returns the imaginary parts as float32.");
-    Def(m, "noise_density", &Tessel::FormatNoiseDensity,
-        "Returns the noise density in dBm/Hz of noise temperatures (kelvin, real part).");
+    m.def(
+        "noise_density",
+        [](const CArray& data, const std::string& unit, double impedance) {
+            if (unit == "dBm/Hz")
+                return Pointwise(data, &Tessel::FormatNoiseDensity, "noise_density");
+            if (unit != "dBmV")
+                throw py::value_error("unit must be 'dBm/Hz' or 'dBmV'");
+            const int n = Length1D(data, "data");
+            FArray out = NewF(n);
+            const TsComplex* in = CPtr(data);
+            float* o = out.mutable_data();
+            long status;
+            {
+                py::gil_scoped_release release;
+                status = Tessel::FormatNoiseDensity_dBmV(in, o, n, impedance);
+            }
+            Check(status, "noise_density");
+            return out;
+        },
+        py::arg("data"), py::kw_only(), py::arg("unit") = "dBm/Hz", py::arg("impedance") = 50.0,
+        R"doc(Returns the noise density of noise temperatures T (kelvin, real part) as float32:
+unit 'dBm/Hz' gives the power density 10*log10(|T|*k*1000); 'dBmV' the voltage density across
+the impedance (ohms), 20*log10(1000*sqrt(|T|*k*impedance)), k Boltzmann's constant.)doc");
     m.def(
         "phase",
         [](const CArray& data, bool unwrap) {
@@ -242,15 +286,26 @@ values.)doc");
         [](const FArray& values, double aperture) {
             const int n = Length1D(values, "values");
             std::vector<float> in(values.data(), values.data() + n), out(n);
-            int processed = 0;
-            Check(Tessel::SmoothGroupDelay(in, out, n, 0, n, aperture, &processed),
-                  "smooth_group_delay");
+            long status;
+            {
+                py::gil_scoped_release release;
+                status = Tessel::SmoothGroupDelay(in, out, n, 0, n, aperture, nullptr);
+            }
+            Check(status, "smooth_group_delay");
             FArray result = NewF(n);
             std::copy(out.begin(), out.end(), result.mutable_data());
             return result;
         },
         py::arg("values"), py::kw_only(), py::arg("aperture"),
         "Returns group delay smoothed over a fractional aperture of points (>= 2) as float32.");
+    m.def("smooth_group_delay_run", &SmoothGroupDelayRun, py::arg("values"), py::arg("out"),
+          py::kw_only(), py::arg("aperture"), py::arg("first"), py::arg("last"),
+          R"doc(Smooths the run first <= i < last of group delay while a sweep fills the trace, and
+returns how many points it computed. values (float32, the whole trace of n points) holds valid
+data up to index last-1; out (float32, length n, writable) receives points first onwards. A run
+ending before the trace's last point stops at the first point whose window reaches past
+last-1; call again from there once more data has arrived. The aperture is as in
+smooth_group_delay.)doc");
     m.def(
         "trace_math",
         [](const CArray& a, const CArray& b, const std::string& operation) {

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: Apache-2.0
 // Python bindings: markers. MarkerSet holds a trace (stimulus, complex data, formatted values)
 // and up to ten markers on it; Marker is one of them. The functions find_max, find_min,
-// find_peak, find_target, bandwidth and statistics run one search on arrays through a
-// temporary set.
+// find_peak, find_target, bandwidth, psat, nop and statistics run one search or readout on
+// arrays through a temporary set. psat and nop release the GIL while they work, their set being
+// private to the call; the methods of a MarkerSet keep it, since a set is not locked.
 #include <cmath>
-#include <map>
 #include <memory>
 #include <string>
 #include <utility>
@@ -14,6 +14,7 @@
 #include "common_ext.h"
 #include "tessel/core/status.h"
 #include "tessel/format/format.h"
+#include "tessel/markers/array_data_provider.h"
 #include "tessel/markers/marker_set.h"
 
 namespace tessel_py {
@@ -69,59 +70,14 @@ const std::initializer_list<Choice> kSearches = {{"max", FuncMax},
                                                  {"target_right", FuncTargetRight},
                                                  {"compression", FuncCompression}};
 
-// The trace of a set, served to the library as its data provider. User ranges are kept here.
-class ArrayTrace : public Tessel::IDataProvider {
-  public:
-    InputArray stimulus;
-    std::vector<float> formatted;
-    std::vector<TsComplex> complexData;
-    TraceKind kind = KindOf(Interface::TraceLogMag);
-    TsComplex z0{50.0f, 0.0f};
-    std::map<long, std::pair<double, double>> userRanges;
-
-    const std::vector<float>* GetFormattedData() override { return &formatted; }
-    Interface::TraceFormat GetTraceFormat() override { return kind.trace; }
-    Tessel::DataFormat GetDataFormat() override { return kind.data; }
-    NAUnit GetDataUnit() override { return UnitUnits; }
-    NAUnit GetFormattedUnit() override { return kind.unit; }
-    Tessel::DomainEnum GetDomain() override { return Tessel::DomainFrequency; }
-    const std::vector<TsComplex>* GetComplexData() override { return &complexData; }
-    const InputArray& GetStimulus() override { return stimulus; }
-    long Extension1() override { return 0; }
-    long Extension2() override { return 0; }
-    bool UseDomainKind3() override { return false; }
-    double GetAuxStimulusValue() override { return 0.0; }
-    TsComplex GetSystemImpedance() override { return z0; }
-    bool GetUserRange(long range, double& min, double& max) override {
-        const auto it = userRanges.find(range);
-        if (it == userRanges.end())
-            return false;
-        min = it->second.first;
-        max = it->second.second;
-        return true;
-    }
-    bool SetUserRangeMin(long range, const double& v) override {
-        userRanges[range].first = v;
-        return true;
-    }
-    bool SetUserRangeMax(long range, const double& v) override {
-        userRanges[range].second = v;
-        return true;
-    }
-    void RequestRefresh(int) override {}
-    long Extension3() override { return 0; }
-    long Extension4() override { return 0; }
-    long Extension5() override { return 0; }
-    long Extension6() override { return 0; }
-    long Extension7() override { return 0; }
-    long Extension8() override { return 0; }
-};
-
 // A set and its trace, kept together at a fixed address (the set points at the trace).
 struct PyMarkerSet {
-    ArrayTrace trace;
+    Tessel::ArrayDataProvider trace;
     CMarkerSet set;
-    PyMarkerSet() { set.SetDataProvider(&trace); }
+    PyMarkerSet() {
+        trace.SetDataUnit(UnitUnits);
+        set.SetDataProvider(&trace);
+    }
     PyMarkerSet(const PyMarkerSet&) = delete;
     PyMarkerSet& operator=(const PyMarkerSet&) = delete;
 
@@ -153,10 +109,12 @@ struct PyMarkerSet {
         if (c.empty())
             for (float value : v)
                 c.emplace_back(value, 0.0f);
-        trace.stimulus = std::move(axis);
-        trace.complexData = std::move(c);
-        trace.formatted = std::move(v);
-        trace.kind = KindOf(f);
+        // The lengths were checked above, so the provider takes the trace.
+        trace.SetTrace(std::move(axis), std::move(c), std::move(v));
+        const TraceKind kind = KindOf(f);
+        trace.SetTraceFormat(kind.trace);
+        trace.SetDataFormat(kind.data);
+        trace.SetFormattedUnit(kind.unit);
     }
 
     static std::vector<float> Format(const std::vector<TsComplex>& c, const InputArray& x,
@@ -273,6 +231,50 @@ py::tuple WholeIndex(const py::tuple& t) {
     return py::make_tuple(static_cast<long>(std::lround(t[0].cast<double>())), t[1], t[2]);
 }
 
+// Runs f, without the GIL when `release` (only for a set no other thread can reach).
+template <class F>
+long Released(bool release, F f) {
+    if (!release)
+        return f();
+    py::gil_scoped_release unlocked;
+    return f();
+}
+
+// The PSat readout from markers first..first+2; TesselError when the back-off point is missing.
+py::dict PowerSaturation(PyMarkerSet& s, double backOff, long first, bool release) {
+    s.set.SetMarkerPSatBackOff(backOff);
+    Check(Released(release, [&] { return s.set.MarkerPowerSaturation(first); }), "psat");
+    Tessel::MarkerSetResults r;
+    s.Results(&r);
+    py::dict d;
+    d["max_x"] = r.psatMaxStimulus;
+    d["max"] = r.psatMaxValue;
+    d["back_off_x"] = r.psatBackOffStimulus;
+    d["back_off"] = r.psatBackOffValue;
+    d["first_x"] = r.psatFirstStimulus;
+    d["first"] = r.psatFirstValue;
+    return d;
+}
+
+// The NOP readout from markers first..first+3; TesselError when the back-off point is missing.
+py::dict OperatingPoint(PyMarkerSet& s, double backOff, double offset, long first, bool release) {
+    s.set.SetMarkerNOPBackOff(backOff);
+    s.set.SetMarkerNOPOffset(offset);
+    Check(Released(release, [&] { return s.set.MarkerNOP(first); }), "nop");
+    Tessel::MarkerSetResults r;
+    s.Results(&r);
+    py::dict d;
+    d["operating_x"] = r.nopOperatingStimulus;
+    d["operating"] = r.nopOperatingValue;
+    d["max_x"] = r.nopMaxStimulus;
+    d["max"] = r.nopMaxValue;
+    d["back_off_x"] = r.nopBackOffStimulus;
+    d["back_off"] = r.nopBackOffValue;
+    d["first_x"] = r.nopFirstStimulus;
+    d["first"] = r.nopFirstValue;
+    return d;
+}
+
 py::dict Statistics(PyMarkerSet& s, long range) {
     if (!s.set.SetUserRangeForStats(range))
         throw py::value_error("user range must be 0..16");
@@ -330,15 +332,34 @@ excursion apply to log-magnitude traces only.)")
         .def(
             "set_user_range",
             [](PyMarkerSet& s, long range, double lo, double hi) {
-                if (range < 1 || range > CMarkerSet::kMaxUserRange)
+                if (!s.trace.SetUserRange(range, lo, hi))
                     throw py::value_error("user range must be 1..16");
-                s.trace.userRanges[range] = {lo, hi};
             },
             py::arg("range"), py::arg("lo"), py::arg("hi"),
             "Defines user range `range` (1..16) as the stimulus span lo..hi.")
         .def("bandwidth", &Bandwidth, py::kw_only(), py::arg("level") = -3.0,
              "Returns (centre, bandwidth, loss, q) from markers 1-4: the peak (the notch for a "
              "positive level) and the crossings `level` dB from it; TesselError when not found.")
+        .def(
+            "psat",
+            [](PyMarkerSet& s, double backOff, long first) {
+                return PowerSaturation(s, backOff, first, false);
+            },
+            py::kw_only(), py::arg("back_off") = 0.0, py::arg("first") = 1,
+            "Returns {max_x, max, back_off_x, back_off, first_x, first} of a power sweep from "
+            "markers first..first+2: the maximum of the output power (dB), the point back_off "
+            "dB below it on its left (the maximum itself for 0) and the first point. "
+            "TesselError when the back-off point is not found.")
+        .def(
+            "nop",
+            [](PyMarkerSet& s, double backOff, double offset, long first) {
+                return OperatingPoint(s, backOff, offset, first, false);
+            },
+            py::kw_only(), py::arg("back_off") = 0.0, py::arg("offset") = 0.0, py::arg("first") = 1,
+            "Returns {operating_x, operating, max_x, max, back_off_x, back_off, first_x, "
+            "first} from markers first..first+3: as psat, plus the operating point `offset` "
+            "stimulus units from the back-off point. TesselError when the back-off point is "
+            "not found.")
         .def("statistics", &Statistics, py::kw_only(), py::arg("range") = 0,
              "Returns {mean, std, peak_to_peak, rms, min, max} of the formatted values over a "
              "user range (0: the whole trace).");
@@ -466,6 +487,25 @@ excursion apply to log-magnitude traces only.)")
         "Returns (centre, bandwidth, loss, q) of the peak of data (complex64) over x at "
         "`level` dB from it (a positive level measures a notch); TesselError when a crossing "
         "is missing.");
+    m.def(
+        "psat",
+        [](const FArray& values, const DArray& x, double backOff) {
+            auto s = MakeSet(x, py::none(), values, "logmag");
+            return PowerSaturation(*s, backOff, 1, true);
+        },
+        py::arg("values"), py::arg("x"), py::kw_only(), py::arg("back_off") = 0.0,
+        "Returns the PSat readout (see MarkerSet.psat) of output powers (dBm, float32) over "
+        "input powers x.");
+    m.def(
+        "nop",
+        [](const FArray& values, const DArray& x, double backOff, double offset) {
+            auto s = MakeSet(x, py::none(), values, "logmag");
+            return OperatingPoint(*s, backOff, offset, 1, true);
+        },
+        py::arg("values"), py::arg("x"), py::kw_only(), py::arg("back_off") = 0.0,
+        py::arg("offset") = 0.0,
+        "Returns the NOP readout (see MarkerSet.nop) of output powers (dBm, float32) over "
+        "input powers x.");
     m.def(
         "statistics",
         [](const FArray& values, const DArray& x) {

@@ -68,6 +68,7 @@ sources_markers_record=(
     tessel/format/internal/format_kernels.cpp
     tessel/format/internal/format_kernels_x86.cpp
     tessel/format/temperature.cpp
+    tessel/markers/array_data_provider.cpp
     tessel/markers/marker.cpp
     tessel/markers/marker_readout.cpp
     tessel/markers/marker_readouts.cpp

@@ -66,6 +66,7 @@
 #include "tessel/genericparams/gp_values.h"
 #include "tessel/genericparams/setting_names.h"
 #include "tessel/limittest/limittest.h"
+#include "tessel/markers/array_data_provider.h"
 #include "tessel/markers/data_provider.h"
 #include "tessel/markers/marker.h"
 #include "tessel/markers/marker_set.h"

@@ -73,3 +73,22 @@ def test_smoothing_and_trace_math():
     assert np.allclose(tessel.level(p, unit="V")[0], np.sqrt(0.1), rtol=1e-6)
     assert np.allclose(tessel.level(p, unit="dBmV")[0], 20 * np.log10(1000 * np.sqrt(0.1)))
     assert tessel.log_mag(p, zero_value=-123.0)[1] == -123.0
+
+
+
+def test_noise_density_and_group_delay_smoothing_in_runs():
+    t = np.array([290.0, 1e4, -50.0, 0.5], np.complex64)
+    tk = np.abs(t.real) * 1.380649e-23
+    assert np.allclose(tessel.noise_density(t), 10 * np.log10(tk * 1000), atol=1e-4)
+    assert np.allclose(tessel.noise_density(t, unit="dBmV", impedance=75.0), 20 * np.log10(1000 * np.sqrt(tk * 75)), atol=1e-4)
+    # Data arriving in pieces (NaN past what has arrived) smooths in runs to the one-pass result.
+    x = np.random.default_rng(5).normal(size=101).astype(np.float32)
+    out, first = np.zeros(101, np.float32), 0
+    for last in (30, 31, 70, 101):
+        arrived = np.where(np.arange(101) < last, x, np.nan).astype(np.float32)
+        first += tessel.smooth_group_delay_run(arrived, out, aperture=6.5, first=first, last=last)
+        assert first < last - 2 or last == first == 101
+    assert np.array_equal(out, tessel.smooth_group_delay(x, aperture=6.5))
+    for bad in (np.zeros(101), np.zeros(100, np.float32), out[::-1]):
+        with pytest.raises(ValueError):
+            tessel.smooth_group_delay_run(x, bad, aperture=6.5, first=0, last=101)

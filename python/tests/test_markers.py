@@ -102,3 +102,22 @@ def removed_marker():
 def test_bad_input_raises(call, error):
     with pytest.raises(error):
         call()
+
+
+
+def test_psat_and_nop_of_an_amplifier():
+    """Output over input power, compressing above -5 dBm: numpy's maximum and back-off crossing."""
+    p = np.linspace(-30.0, 10.0, 401)
+    out = (p + 20 - np.where(p > -5, 0.04 * (p + 5) ** 2, 0)).astype(np.float32)
+    top = np.argmax(out)
+    back_x = np.interp(out[top] - 1.0, out[:top + 1], p[:top + 1])
+    want = dict(max_x=p[top], max=out[top], back_off_x=back_x, back_off=out[top] - 1.0, first_x=p[0], first=out[0])
+    assert tessel.psat(out, p, back_off=1.0) == pytest.approx(want, abs=1e-4)
+    assert tessel.psat(out, p)["back_off_x"] == pytest.approx(p[top])  # no back-off: the maximum
+    ms = tessel.MarkerSet(p, values=out)
+    n = ms.nop(back_off=1.0, offset=-2.0, first=5)
+    want.update(operating_x=back_x - 2.0, operating=np.interp(back_x - 2.0, p, out))
+    assert n == pytest.approx(want, abs=1e-4) and sorted(ms.readouts()) == [5, 6, 7, 8]
+    for call in (lambda: ms.psat(back_off=100.0), lambda: tessel.nop(out, p, back_off=100.0), lambda: ms.nop(first=8)):
+        with pytest.raises(tessel.TesselError):
+            call()

@@ -223,3 +223,30 @@ TEST_F(BandBreaks, PhaseReferenceAdjustments) {
     post.AdjustPhaseReferenceMeasurementPostAverage(stim, d, first, last);
     EXPECT_NE(d, raw);
 }
+
+// At a 625 kHz limit a phase jump (group delay off at one point) is stitched, a change of slope
+// (delay stepping to a new level) is not; another limit leaves the jump alone.
+TEST_F(BandBreaks, PhaseJumpsAreStitchedAtThe625kHzLimitOnly) {
+    using QuorUtility::TsComplex;
+    constexpr int kPoints = 40, kAt = 20;
+    // Radians per step, within the ambiguity (2π/16); 0.04 rad is 10 ns of delay over 625 kHz.
+    constexpr double kSlope = -0.1, kJump = 0.04;
+    const InputArray stim(Segment::Linear(1e9, 1e9 + (kPoints - 1) * 625e3, kPoints));
+    struct Case {
+        double limit, jump, change, keptJump;  // `change` is added to every step from kAt on
+    } cases[] = {{625e3, kJump, 0.0, 0.0}, {1.25e6, kJump, 0.0, kJump}, {625e3, 0.0, kJump, 0.0}};
+    for (const Case& c : cases) {
+        std::vector<TsComplex> d;
+        for (int i = 0; i < kPoints; ++i)
+            d.push_back(TsComplex::FromMagPhase(
+                2.0, i * kSlope + (i >= kAt ? c.jump + (i - kAt + 1) * c.change : 0.0)));
+        MixBandBreakHelper h;
+        h.SetFrequencyLimit(c.limit);
+        int first = 0, last = kPoints;
+        h.AdjustPhaseReferenceMeasurementPreAverage(stim, d, first, last);
+        for (int i = 2; i < kPoints; ++i)
+            EXPECT_NEAR((d[i] / d[i - 1]).Phase(),
+                        kSlope + (i >= kAt ? c.change : 0.0) + (i == kAt ? c.keptJump : 0.0), 1e-4)
+                << c.limit << " " << i;
+    }
+}

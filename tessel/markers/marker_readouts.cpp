@@ -29,8 +29,9 @@ bool SearchFailed(long status) {
 }  // namespace
 
 long CMarkerSet::MarkerBandwidthInternal(long first) {
+    MarkerSetResults& r = readouts;
     CMarkerMR* m[4] = {};
-    bandwidthValid = false;
+    r.bandwidthValid = false;
     if (!CreateMarkerGroup(first, 4, m))
         return kBandwidthNotFound;
     const bool notch = bandwidthLevel > 0.0f;
@@ -47,70 +48,72 @@ long CMarkerSet::MarkerBandwidthInternal(long first) {
     const double right = m[2]->domainValue;
     m[3]->put_AbsoluteDomainValue(left + (right - left) * 0.5);
     m[3]->Compute(FuncCurrent);
-    bandwidthLoss = LogMagValue(*m[3]);
-    bandwidth = right - left;
-    bandwidthCentre = left + bandwidth * 0.5;
+    r.bandwidthLoss = LogMagValue(*m[3]);
+    r.bandwidth = right - left;
+    r.bandwidthCentre = left + r.bandwidth * 0.5;
     // A zero width has no Q; it reads 0 rather than infinity.
-    bandwidthQ = bandwidth != 0.0 ? bandwidthCentre / bandwidth : 0.0;
-    bandwidthValid = valid;
-    bandwidthOn = true;
+    r.bandwidthQ = r.bandwidth != 0.0 ? r.bandwidthCentre / r.bandwidth : 0.0;
+    r.bandwidthValid = valid;
+    r.bandwidthOn = true;
     return valid ? kOk : kBandwidthNotFound;
 }
 
 long CMarkerSet::MarkerPowerSaturationInternal(long first) {
+    MarkerSetResults& r = readouts;
     CMarkerMR* m[3] = {};
-    psatValid = false;
+    r.psatValid = false;
     if (!CreateMarkerGroup(first, 3, m))
         return kPSatInvalid;
     bool valid = m[2]->Compute(FuncMax) >= 0;
-    psatMaxStimulus = m[2]->domainValue;
-    psatMaxValue = static_cast<float>(LogMagValue(*m[2]));
-    m[1]->put_AbsoluteDomainValue(psatMaxStimulus);
-    if (psatBackOff != 0.0) {
-        m[1]->put_TargetValue(static_cast<float>(psatMaxValue - psatBackOff));
+    r.psatMaxStimulus = m[2]->domainValue;
+    r.psatMaxValue = static_cast<float>(LogMagValue(*m[2]));
+    m[1]->put_AbsoluteDomainValue(r.psatMaxStimulus);
+    if (r.psatBackOff != 0.0) {
+        m[1]->put_TargetValue(static_cast<float>(r.psatMaxValue - r.psatBackOff));
         if (SearchFailed(m[1]->Compute(FuncTargetLeft)))
             valid = false;
     }
-    psatBackOffStimulus = m[1]->domainValue;
-    psatBackOffValue = static_cast<float>(LogMagValue(*m[1]));
+    r.psatBackOffStimulus = m[1]->domainValue;
+    r.psatBackOffValue = static_cast<float>(LogMagValue(*m[1]));
     const InputArray& stimulus = GetStimulusBuffer();
     const std::vector<float>* formatted =
         dataProvider != nullptr ? dataProvider->GetFormattedData() : nullptr;
     m[0]->put_AbsoluteDomainValue(stimulus.front());
-    psatFirstStimulus = stimulus.front();
-    psatFirstValue = formatted != nullptr && !formatted->empty() ? (*formatted)[0] : 0.0f;
-    psatOn = psatPriority = true;
-    psatValid = valid;
+    r.psatFirstStimulus = stimulus.front();
+    r.psatFirstValue = formatted != nullptr && !formatted->empty() ? (*formatted)[0] : 0.0f;
+    r.psatOn = r.psatPriority = true;
+    r.psatValid = valid;
     return valid ? kOk : kPSatInvalid;
 }
 
 long CMarkerSet::MarkerNOPInternal(long first) {
+    MarkerSetResults& r = readouts;
     CMarkerMR* m[4] = {};
-    nopValid = false;
+    r.nopValid = false;
     if (!CreateMarkerGroup(first, 4, m))
         return kNopInvalid;
     bool valid = m[2]->Compute(FuncMax) >= 0;
-    nopMaxStimulus = m[2]->domainValue;
-    nopMaxValue = LogMagValue(*m[2]);
-    m[1]->put_AbsoluteDomainValue(nopMaxStimulus);
-    if (nopBackOff != 0.0) {
-        m[1]->put_TargetValue(static_cast<float>(nopMaxValue - nopBackOff));
+    r.nopMaxStimulus = m[2]->domainValue;
+    r.nopMaxValue = LogMagValue(*m[2]);
+    m[1]->put_AbsoluteDomainValue(r.nopMaxStimulus);
+    if (r.nopBackOff != 0.0) {
+        m[1]->put_TargetValue(static_cast<float>(r.nopMaxValue - r.nopBackOff));
         if (SearchFailed(m[1]->Compute(FuncTargetLeft)))
             valid = false;
     }
-    nopBackOffStimulus = m[1]->domainValue;
-    nopBackOffValue = LogMagValue(*m[1]);
-    nopOperatingStimulus = nopBackOffStimulus + nopOffset;
-    m[3]->put_AbsoluteDomainValue(nopOperatingStimulus);
-    nopOperatingValue = LogMagValue(*m[3]);
+    r.nopBackOffStimulus = m[1]->domainValue;
+    r.nopBackOffValue = LogMagValue(*m[1]);
+    r.nopOperatingStimulus = r.nopBackOffStimulus + r.nopOffset;
+    m[3]->put_AbsoluteDomainValue(r.nopOperatingStimulus);
+    r.nopOperatingValue = LogMagValue(*m[3]);
     const InputArray& stimulus = GetStimulusBuffer();
     const std::vector<float>* formatted =
         dataProvider != nullptr ? dataProvider->GetFormattedData() : nullptr;
     m[0]->put_AbsoluteDomainValue(stimulus.front());
-    nopFirstStimulus = stimulus.front();
-    nopFirstValue = formatted != nullptr && !formatted->empty() ? (*formatted)[0] : 0.0;
-    nopOn = nopPriority = true;
-    nopValid = valid;
+    r.nopFirstStimulus = stimulus.front();
+    r.nopFirstValue = formatted != nullptr && !formatted->empty() ? (*formatted)[0] : 0.0;
+    r.nopOn = r.nopPriority = true;
+    r.nopValid = valid;
     return valid ? kOk : kNopInvalid;
 }
 
@@ -120,17 +123,17 @@ bool CMarkerSet::SetMarkerBandwidthLevel(float level) {
 }
 
 bool CMarkerSet::MarkerBandwidthOff() {
-    bandwidthOn = false;
+    readouts.bandwidthOn = false;
     return true;
 }
 
 bool CMarkerSet::MarkerPowerSaturationOff() {
-    psatOn = false;
+    readouts.psatOn = false;
     return true;
 }
 
 bool CMarkerSet::MarkerNOPOff() {
-    nopOn = false;
+    readouts.nopOn = false;
     return true;
 }
 

@@ -66,7 +66,7 @@ class SearchTest : public ::testing::TestWithParam<SearchRow> {};
 TEST_P(SearchTest, MovesToTheExpectedPoint) {
     const SearchRow& row = GetParam();
     TestTrace trace(static_cast<int>(row.data->size()), 0.0, row.data->size() - 1.0);
-    trace.format = row.format;
+    trace.SetTraceFormat(row.format);
     trace.Fill([&](std::size_t i) { return (*row.data)[i]; });
     CMarkerSet set;
     set.SetDataProvider(&trace);
@@ -120,12 +120,12 @@ TEST_F(SearchFixture, PlateausAndFlatTracesHaveNoStrictPeak) {
     m->put_AbsoluteBucketPosition(7);
     EXPECT_EQ(m->Compute(FuncMax), kOk);
     EXPECT_EQ(Bucket(), 0.0);
-    trace.formatted.clear();
+    trace.SetFormattedData({});
     EXPECT_EQ(m->Compute(FuncMax), kInvalidArg);
 }
 
 TEST_F(SearchFixture, UserRangeLimitsSearchesAndAnEmptyOneChangesNothing) {
-    trace.userRanges[2] = {6.0, 2.5};
+    trace.SetUserRange(2, 6.0, 2.5);
     m->SetUserRange(2);
     m->put_AbsoluteDomainValue(3.0);
     EXPECT_EQ(m->Compute(FuncMax), kOk);
@@ -133,7 +133,7 @@ TEST_F(SearchFixture, UserRangeLimitsSearchesAndAnEmptyOneChangesNothing) {
     EXPECT_EQ(m->put_AbsoluteDomainValue(9.0), kMarkerValueClamped);
     EXPECT_EQ(Bucket(), 6.0);
     EXPECT_EQ(m->GetUserRangeMin(), 6.0);
-    trace.userRanges[2] = {100.0, 200.0};
+    trace.SetUserRange(2, 100.0, 200.0);
     const MarkerFunction functions[] = {FuncMax, FuncMin, FuncPeakRight, FuncNextPeak, FuncTarget};
     for (MarkerFunction f : functions)
         EXPECT_EQ(m->Compute(f), kInvalidArg) << f;
@@ -142,14 +142,14 @@ TEST_F(SearchFixture, UserRangeLimitsSearchesAndAnEmptyOneChangesNothing) {
     EXPECT_EQ(Bucket(), 6.0);
     long lo = -1, hi = -1;
     double flo = -1, fhi = -1;
-    EXPECT_EQ(set.GetLimitedIndicies(lo, hi, trace.stimulus, 2), 0);
-    EXPECT_EQ(set.GetLimitedIndicies2(flo, fhi, trace.stimulus, 2), 0.0);
+    EXPECT_EQ(set.GetLimitedIndicies(lo, hi, trace.Stimulus(), 2), 0);
+    EXPECT_EQ(set.GetLimitedIndicies2(flo, fhi, trace.Stimulus(), 2), 0.0);
     EXPECT_EQ(lo + hi + flo + fhi, 0.0);
     // A range between two points holds no whole point.
-    trace.userRanges[3] = {3.2, 3.7};
-    EXPECT_EQ(set.GetLimitedIndicies(lo, hi, trace.stimulus, 3), 0);
+    trace.SetUserRange(3, 3.2, 3.7);
+    EXPECT_EQ(set.GetLimitedIndicies(lo, hi, trace.Stimulus(), 3), 0);
     EXPECT_EQ(lo, 4);
-    EXPECT_NEAR(set.GetLimitedIndicies2(flo, fhi, trace.stimulus, 3), 0.5, 1e-12);
+    EXPECT_NEAR(set.GetLimitedIndicies2(flo, fhi, trace.Stimulus(), 3), 0.5, 1e-12);
 }
 
 TEST_F(SearchFixture, TargetWithoutInterpolationReadsTheNearestPoint) {

@@ -25,6 +25,18 @@ bool ValidNumber(long n) {
 // away from a point still includes that point.
 constexpr double kIndexTolerance = 1e-9;
 
+// The statistics block of a result record: what ComputeStatistics reports.
+void CopyStatistics(const MarkerSetResults& from, MarkerSetResults& to) {
+    to.statisticsDataFormat = from.statisticsDataFormat;
+    to.statisticsShowing = from.statisticsShowing;
+    to.statistic1 = from.statistic1;
+    to.statistic2 = from.statistic2;
+    to.peakToPeak = from.peakToPeak;
+    to.statistic5 = from.statistic5;
+    to.minimum = from.minimum;
+    to.maximum = from.maximum;
+}
+
 }  // namespace
 
 CMarkerSet::CMarkerSet() : coupledMarkers(m_bAllMeasCoupledMarkers) {}
@@ -58,50 +70,13 @@ void CMarkerSet::CopyFrom(const CMarkerSet& other) {
     dataProvider = other.dataProvider;
     busy = false;
     domainKind = other.domainKind;
-    activeMarker = other.activeMarker;
     bandwidthLevel = other.bandwidthLevel;
     bandwidthTracking = other.bandwidthTracking;
-    bandwidthOn = other.bandwidthOn;
-    bandwidthCentre = other.bandwidthCentre;
-    bandwidth = other.bandwidth;
-    bandwidthLoss = other.bandwidthLoss;
-    bandwidthQ = other.bandwidthQ;
-    bandwidthValid = other.bandwidthValid;
-    psatBackOff = other.psatBackOff;
     psatTracking = other.psatTracking;
-    psatOn = other.psatOn;
-    psatValid = other.psatValid;
-    psatBackOffValue = other.psatBackOffValue;
-    psatBackOffStimulus = other.psatBackOffStimulus;
-    psatMaxValue = other.psatMaxValue;
-    psatMaxStimulus = other.psatMaxStimulus;
-    psatFirstValue = other.psatFirstValue;
-    psatFirstStimulus = other.psatFirstStimulus;
-    nopBackOff = other.nopBackOff;
-    nopOffset = other.nopOffset;
     nopTracking = other.nopTracking;
-    nopOn = other.nopOn;
-    nopValid = other.nopValid;
-    nopOperatingValue = other.nopOperatingValue;
-    nopOperatingStimulus = other.nopOperatingStimulus;
-    nopMaxValue = other.nopMaxValue;
-    nopMaxStimulus = other.nopMaxStimulus;
-    nopBackOffValue = other.nopBackOffValue;
-    nopBackOffStimulus = other.nopBackOffStimulus;
-    nopFirstValue = other.nopFirstValue;
-    nopFirstStimulus = other.nopFirstStimulus;
-    statistic1 = other.statistic1;
-    statistic2 = other.statistic2;
-    statistic5 = other.statistic5;
-    peakToPeak = other.peakToPeak;
-    statMinimum = other.statMinimum;
-    statMaximum = other.statMaximum;
     statsUserRange = other.statsUserRange;
-    statisticsShowing = other.statisticsShowing;
-    bandwidthPriority = other.bandwidthPriority;
-    psatPriority = other.psatPriority;
-    nopPriority = other.nopPriority;
     coupledMarkers = other.coupledMarkers;
+    readouts = other.readouts;
     for (int k = 0; k < kMarkerCount; ++k) {
         if (other.markers[k] == nullptr)
             continue;
@@ -139,14 +114,16 @@ long CMarkerSet::CreateMarker(long number, CMarkerMR** marker) {
         return kFalse;
     }
     slot = new CMarkerMR(this, number);
-    CMarkerMR* active = ValidNumber(activeMarker) ? markers[activeMarker - 1] : nullptr;
+    CMarkerMR* active = ValidNumber(readouts.activeMarkerNumber)
+                            ? markers[readouts.activeMarkerNumber - 1]
+                            : nullptr;
     const InputArray& stimulus = GetStimulusBuffer();
     if (active != nullptr) {
         slot->put_AbsoluteDomainValue(active->domainValue);
     } else {
         slot->put_AbsoluteDomainValue(stimulus.front() +
                                       (stimulus.back() - stimulus.front()) * 0.5);
-        activeMarker = number;
+        readouts.activeMarkerNumber = number;
     }
     RequestRefresh(1);
     if (marker != nullptr)
@@ -173,11 +150,11 @@ long CMarkerSet::RemoveMarker(long number) {
     if (slot != nullptr) {
         delete slot;
         slot = nullptr;
-        if (activeMarker == number) {
-            activeMarker = 0;
-            for (int k = 0; k < kMarkerCount && activeMarker == 0; ++k) {
+        if (readouts.activeMarkerNumber == number) {
+            readouts.activeMarkerNumber = 0;
+            for (int k = 0; k < kMarkerCount && readouts.activeMarkerNumber == 0; ++k) {
                 if (markers[k] != nullptr)
-                    activeMarker = k + 1;
+                    readouts.activeMarkerNumber = k + 1;
             }
         }
         if (number <= 4)
@@ -193,16 +170,16 @@ long CMarkerSet::get_ActiveMarker(CMarkerMR** marker) const {
     if (marker == nullptr)
         return kInvalidArg;
     *marker = nullptr;
-    if (!ValidNumber(activeMarker))
+    if (!ValidNumber(readouts.activeMarkerNumber))
         return kNoObject;
-    *marker = markers[activeMarker - 1];
+    *marker = markers[readouts.activeMarkerNumber - 1];
     return kOk;
 }
 
 long CMarkerSet::put_ActiveMarker(long number) {
     if (!ValidNumber(number) || markers[number - 1] == nullptr)
         return kInvalidArg;
-    activeMarker = number;
+    readouts.activeMarkerNumber = number;
     RequestRefresh(0);
     return kOk;
 }
@@ -347,10 +324,10 @@ bool CMarkerSet::SetUserRangeForStats(long range) {
 }
 
 void CMarkerSet::ShowStatistics(bool show) {
-    if (show == statisticsShowing)
+    if (show == readouts.statisticsShowing)
         return;
-    statisticsShowing = show;
-    bandwidthPriority = psatPriority = nopPriority = !show;
+    readouts.statisticsShowing = show;
+    readouts.bandwidthPriority = readouts.psatPriority = readouts.nopPriority = !show;
     RequestRefresh(0);
 }
 
@@ -377,10 +354,10 @@ void CMarkerSet::ComputeStatistics(MarkerSetResults* results) {
     const std::vector<float>* formatted = dataProvider->GetFormattedData();
     const InputArray& stimulus = dataProvider->GetStimulus();
     const DataFormat format = dataProvider->GetDataFormat();
-    results->statisticsShowing = statisticsShowing;
-    results->bandwidthPriority = bandwidthPriority;
-    results->psatPriority = psatPriority;
-    results->nopPriority = nopPriority;
+    results->statisticsShowing = readouts.statisticsShowing;
+    results->bandwidthPriority = readouts.bandwidthPriority;
+    results->psatPriority = readouts.psatPriority;
+    results->nopPriority = readouts.nopPriority;
     const std::size_t complexPoints = complexData != nullptr ? complexData->size() : 0;
     if (complexPoints < stimulus.size())
         return;
@@ -399,19 +376,14 @@ void CMarkerSet::ComputeStatistics(MarkerSetResults* results) {
     float s[5] = {0.0f, 0.0f, 0.0f, 0.0f, 0.0f};
     if (count > 0)
         QuorUtility::ComputeStats(run, run + count, s[0], s[1], s[2], s[3], s[4]);
-    statistic1 = s[0];
-    statistic2 = s[1];
-    peakToPeak = double(s[3]) - s[2];
-    statistic5 = s[4];
-    statMinimum = s[2];
-    statMaximum = s[3];
-    results->statisticsDataFormat = format;
-    results->statistic1 = statistic1;
-    results->statistic2 = statistic2;
-    results->peakToPeak = peakToPeak;
-    results->statistic5 = statistic5;
-    results->minimum = statMinimum;
-    results->maximum = statMaximum;
+    readouts.statistic1 = s[0];
+    readouts.statistic2 = s[1];
+    readouts.peakToPeak = double(s[3]) - s[2];
+    readouts.statistic5 = s[4];
+    readouts.minimum = s[2];
+    readouts.maximum = s[3];
+    readouts.statisticsDataFormat = format;
+    CopyStatistics(readouts, *results);
 }
 
 // ---- ProcessData ----
@@ -466,38 +438,10 @@ int CMarkerSet::ProcessData(bool updateBucket, bool updateFromPosition, MarkerSe
         MarkerNOPInternal(1);
 
     if (results != nullptr) {
-        MarkerSetResults& r = *results;
-        r.activeMarkerNumber = activeMarker;
-        r.bandwidthOn = bandwidthOn;
-        r.bandwidthValid = bandwidthValid;
-        r.bandwidthCentre = bandwidthCentre;
-        r.bandwidth = bandwidth;
-        r.bandwidthLoss = bandwidthLoss;
-        r.bandwidthQ = bandwidthQ;
-        r.bandwidthPriority = bandwidthPriority;
-        r.psatOn = psatOn;
-        r.psatValid = psatValid;
-        r.psatPriority = psatPriority;
-        r.psatBackOff = psatBackOff;
-        r.psatBackOffValue = psatBackOffValue;
-        r.psatBackOffStimulus = psatBackOffStimulus;
-        r.psatMaxValue = psatMaxValue;
-        r.psatMaxStimulus = psatMaxStimulus;
-        r.psatFirstValue = psatFirstValue;
-        r.psatFirstStimulus = psatFirstStimulus;
-        r.nopOn = nopOn;
-        r.nopValid = nopValid;
-        r.nopPriority = nopPriority;
-        r.nopBackOff = nopBackOff;
-        r.nopOffset = nopOffset;
-        r.nopOperatingValue = nopOperatingValue;
-        r.nopOperatingStimulus = nopOperatingStimulus;
-        r.nopMaxValue = nopMaxValue;
-        r.nopMaxStimulus = nopMaxStimulus;
-        r.nopBackOffValue = nopBackOffValue;
-        r.nopBackOffStimulus = nopBackOffStimulus;
-        r.nopFirstValue = nopFirstValue;
-        r.nopFirstStimulus = nopFirstStimulus;
+        // Everything but the statistics, which only ComputeStatistics reports.
+        MarkerSetResults out = readouts;
+        CopyStatistics(*results, out);
+        *results = out;
     }
     bool updated[kMarkerCount] = {};
     for (int slot = kMarkerCount - 1; slot >= 0; --slot) {

@@ -100,36 +100,36 @@ class TESSEL_EXPORT CMarkerSet {
     void SetMarkerBandwidthTracking(bool on) { bandwidthTracking = on; }
     bool GetMarkerBandwidthTracking() const { return bandwidthTracking; }
     bool MarkerBandwidthOff();
-    bool GetMarkerBandwidthState() const { return bandwidthOn; }
-    void SetBandwidthDisplayPriority(bool on) { bandwidthPriority = on; }
-    bool GetBandwidthDisplayPriority() const { return bandwidthPriority; }
+    bool GetMarkerBandwidthState() const { return readouts.bandwidthOn; }
+    void SetBandwidthDisplayPriority(bool on) { readouts.bandwidthPriority = on; }
+    bool GetBandwidthDisplayPriority() const { return readouts.bandwidthPriority; }
     long MarkerBandwidth(long first);
 
     // PSat readout.
-    void SetMarkerPSatBackOff(double backOff) { psatBackOff = backOff; }
-    double GetMarkerPSatBackOff() const { return psatBackOff; }
+    void SetMarkerPSatBackOff(double backOff) { readouts.psatBackOff = backOff; }
+    double GetMarkerPSatBackOff() const { return readouts.psatBackOff; }
     void SetMarkerPSatTracking(bool on) { psatTracking = on; }
     bool GetMarkerPSatTracking() const { return psatTracking; }
     bool MarkerPowerSaturationOff();
-    bool GetMarkerPowerSaturationState() const { return psatOn; }
+    bool GetMarkerPowerSaturationState() const { return readouts.psatOn; }
     long MarkerPowerSaturation(long first);
 
     // NOP readout.
-    void SetMarkerNOPBackOff(double backOff) { nopBackOff = backOff; }
-    double GetMarkerNOPBackOff() const { return nopBackOff; }
-    void SetMarkerNOPOffset(double offset) { nopOffset = offset; }
-    double GetMarkerNOPOffset() const { return nopOffset; }
+    void SetMarkerNOPBackOff(double backOff) { readouts.nopBackOff = backOff; }
+    double GetMarkerNOPBackOff() const { return readouts.nopBackOff; }
+    void SetMarkerNOPOffset(double offset) { readouts.nopOffset = offset; }
+    double GetMarkerNOPOffset() const { return readouts.nopOffset; }
     void SetMarkerNOPTracking(bool on) { nopTracking = on; }
     bool GetMarkerNOPTracking() const { return nopTracking; }
     bool MarkerNOPOff();
-    bool GetMarkerNOPState() const { return nopOn; }
+    bool GetMarkerNOPState() const { return readouts.nopOn; }
     long MarkerNOP(long first);
 
     // Statistics.
     bool SetUserRangeForStats(long range);
     long GetUserRangeForStats() const { return statsUserRange; }
     void ShowStatistics(bool show);
-    bool StatisticsShowing() const { return statisticsShowing; }
+    bool StatisticsShowing() const { return readouts.statisticsShowing; }
     bool get_CoupledMarkers() const { return coupledMarkers; }
     void set_CoupledMarkers(bool on);
     static long get_AllMeasCoupledMarkers(bool* on);
@@ -175,49 +175,14 @@ class TESSEL_EXPORT CMarkerSet {
     bool busy = false;
     CMarkerMR* markers[kMarkerCount] = {};
     DomainEnum domainKind = DomainFrequency;
-    long activeMarker = 0;
     float bandwidthLevel = -3.0f;
     bool bandwidthTracking = false;
-    bool bandwidthOn = false;
-    double bandwidthCentre = 0.0;
-    double bandwidth = 0.0;
-    double bandwidthLoss = 0.0;
-    double bandwidthQ = 0.0;
-    bool bandwidthValid = false;
-    double psatBackOff = 0.0;
     bool psatTracking = false;
-    bool psatOn = false;
-    bool psatValid = false;
-    float psatBackOffValue = 0.0f;
-    double psatBackOffStimulus = 0.0;
-    float psatMaxValue = 0.0f;
-    double psatMaxStimulus = 0.0;
-    float psatFirstValue = 0.0f;
-    double psatFirstStimulus = 0.0;
-    double nopBackOff = 0.0;
-    double nopOffset = 0.0;
     bool nopTracking = false;
-    bool nopOn = false;
-    bool nopValid = false;
-    double nopOperatingValue = 0.0;
-    double nopOperatingStimulus = 0.0;
-    double nopMaxValue = 0.0;
-    double nopMaxStimulus = 0.0;
-    double nopBackOffValue = 0.0;
-    double nopBackOffStimulus = 0.0;
-    double nopFirstValue = 0.0;
-    double nopFirstStimulus = 0.0;
-    double statistic1 = 0.0;
-    double statistic2 = 0.0;
-    double statistic5 = 0.0;
-    double peakToPeak = 0.0;
-    double statMinimum = 0.0;
-    double statMaximum = 0.0;
     long statsUserRange = 0;
-    bool statisticsShowing = false;
-    bool bandwidthPriority = false;
-    bool psatPriority = false;
-    bool nopPriority = false;
+    // The active marker, the readout switches, back-offs, priorities and results, and the last
+    // statistics, kept in the form ProcessData and ComputeStatistics report them.
+    MarkerSetResults readouts;
     bool coupledMarkers;
     // Scratch buffers reused by every update, so ProcessData allocates only on its first call.
     std::vector<float> scratchValues;

@@ -50,14 +50,14 @@ int CMarkerSet::SaveData(void* buffer, int size) const {
     internal::RecordWriter w(bytes);
     w.I32(kRecordHeaderSize + 1);
     w.I32(kRecordVersion);
-    w.I32(static_cast<std::int32_t>(activeMarker));
-    w.U8(statisticsShowing ? 1 : 0);
+    w.I32(static_cast<std::int32_t>(readouts.activeMarkerNumber));
+    w.U8(readouts.statisticsShowing ? 1 : 0);
     w.I32(static_cast<std::int32_t>(statsUserRange));
     w.U8(m_bAllMeasCoupledMarkers ? 1 : 0);
     w.F32(bandwidthLevel);
     w.U8(bandwidthTracking ? 1 : 0);
-    w.U8(bandwidthOn ? 1 : 0);
-    w.U8(bandwidthPriority ? 1 : 0);
+    w.U8(readouts.bandwidthOn ? 1 : 0);
+    w.U8(readouts.bandwidthPriority ? 1 : 0);
     w.I32(count);
     w.I32(CMarkerMR::kRecordSize * count);
     w.U8(coupledMarkers ? 1 : 0);
@@ -110,14 +110,14 @@ long CMarkerSet::RecallData(const void* record, int size) {
     DestroyMarkers();
     for (int k = 0; k < kMarkerCount; ++k)
         markers[k] = staged[k].release();
-    activeMarker = active;
-    statisticsShowing = showing;
+    readouts.activeMarkerNumber = active;
+    readouts.statisticsShowing = showing;
     statsUserRange = statsRange;
     m_bAllMeasCoupledMarkers = allCoupled;
     bandwidthLevel = level;
     bandwidthTracking = tracking;
-    bandwidthOn = on;
-    bandwidthPriority = priority;
+    readouts.bandwidthOn = on;
+    readouts.bandwidthPriority = priority;
     coupledMarkers = coupled;
     for (CMarkerMR* m : markers) {
         if (m != nullptr)
@@ -129,9 +129,10 @@ long CMarkerSet::RecallData(const void* record, int size) {
 void CMarkerSet::Serialize(CArchive& archive) {
     auto flag = [](bool b) { return static_cast<std::int32_t>(b ? 1 : 0); };
     if (archive.IsStoring()) {
-        archive << static_cast<std::int32_t>(kArchiveVersion) << psatBackOff << flag(psatPriority)
-                << flag(psatOn) << flag(psatTracking) << nopBackOff << nopOffset
-                << flag(nopPriority) << flag(nopOn) << flag(nopTracking);
+        archive << static_cast<std::int32_t>(kArchiveVersion) << readouts.psatBackOff
+                << flag(readouts.psatPriority) << flag(readouts.psatOn) << flag(psatTracking)
+                << readouts.nopBackOff << readouts.nopOffset << flag(readouts.nopPriority)
+                << flag(readouts.nopOn) << flag(nopTracking);
         return;
     }
     std::int32_t version = 0;
@@ -143,14 +144,14 @@ void CMarkerSet::Serialize(CArchive& archive) {
     std::int32_t psatFlags[3] = {}, nopFlags[3] = {};
     archive >> psat >> psatFlags[0] >> psatFlags[1] >> psatFlags[2] >> nop >> offset >>
         nopFlags[0] >> nopFlags[1] >> nopFlags[2];
-    psatBackOff = psat;
-    psatPriority = psatFlags[0] != 0;
-    psatOn = psatFlags[1] != 0;
+    readouts.psatBackOff = psat;
+    readouts.psatPriority = psatFlags[0] != 0;
+    readouts.psatOn = psatFlags[1] != 0;
     psatTracking = psatFlags[2] != 0;
-    nopBackOff = nop;
-    nopOffset = offset;
-    nopPriority = nopFlags[0] != 0;
-    nopOn = nopFlags[1] != 0;
+    readouts.nopBackOff = nop;
+    readouts.nopOffset = offset;
+    readouts.nopPriority = nopFlags[0] != 0;
+    readouts.nopOn = nopFlags[1] != 0;
     nopTracking = nopFlags[2] != 0;
 }
 

@@ -58,7 +58,7 @@ TEST_F(SetTest, SlotsFollowTheCreateGetRemoveRules) {
     EXPECT_EQ(Domain(third), 10.0);  // the middle of the sweep
     third->put_AbsoluteDomainValue(4.0);
     EXPECT_EQ(Domain(Marker(7)), 4.0);  // at the active marker
-    EXPECT_EQ(trace.refreshes[1], 2);
+    EXPECT_EQ(trace.GetRefreshCount(true), 2);
     EXPECT_EQ(set.CreateMarker(3, &m), kFalse);
     EXPECT_EQ(m, third);
     EXPECT_EQ(set.put_ActiveMarker(7), kOk);
@@ -88,9 +88,9 @@ TEST_F(SetTest, ProcessDataUpdatesEverySlotWithoutRefreshRequests) {
     m->SetFunctionTracking(true);
     set.SetMarkerBandwidthLevel(-1.0f);
     set.SetMarkerBandwidthTracking(true);  // creates markers 1 to 4 on the next pass
-    const int requests = trace.refreshes[0] + trace.refreshes[1];
+    const int requests = trace.GetRefreshCount(false) + trace.GetRefreshCount(true);
     EXPECT_EQ(set.ProcessData(false, false, &setResults, results), 0);
-    EXPECT_EQ(trace.refreshes[0] + trace.refreshes[1], requests);
+    EXPECT_EQ(trace.GetRefreshCount(false) + trace.GetRefreshCount(true), requests);
     ASSERT_EQ(results.size(), 10u);
     EXPECT_TRUE(results[0].valid && results[3].valid && results[8].valid);
     EXPECT_FALSE(results[4].valid);
@@ -98,15 +98,16 @@ TEST_F(SetTest, ProcessDataUpdatesEverySlotWithoutRefreshRequests) {
     EXPECT_EQ(results[8].stimulus, 15.0);
     EXPECT_EQ(setResults.activeMarkerNumber, 2);
     // A change of domain kind repositions the markers from their relative positions.
-    trace.kind3 = true;
-    trace.stimulus = InputArray(Segment::Linear(100.0, 140.0, 41));
+    trace.SetUseDomainKind3(true);
+    trace.SetStimulus(InputArray(Segment::Linear(100.0, 140.0, 41)));
+    trace.Fill([](std::size_t i) { return static_cast<double>(i); });
     set.ProcessData(false, false, &setResults, results);
     EXPECT_EQ(set.GetDomainEnum(), DomainKind3);
     EXPECT_EQ(results[8].stimulus, 130.0);
 }
 
 TEST_F(SetTest, StatisticsCoverTheUserRangeOfFormattedOrLogMagnitudeData) {
-    trace.userRanges[1] = {2.0, 5.0};
+    trace.SetUserRange(1, 2.0, 5.0);
     EXPECT_FALSE(set.SetUserRangeForStats(17));
     EXPECT_TRUE(set.SetUserRangeForStats(1));
     EXPECT_EQ(set.GetUserRangeForStats(), 1);
@@ -119,15 +120,19 @@ TEST_F(SetTest, StatisticsCoverTheUserRangeOfFormattedOrLogMagnitudeData) {
     EXPECT_DOUBLE_EQ(setResults.maximum, 5.0);
     EXPECT_DOUBLE_EQ(setResults.peakToPeak, 3.0);
     EXPECT_NEAR(setResults.statistic5, std::sqrt(13.5), 1e-6);
-    trace.formatted.clear();
+    MarkerSetResults fresh;  // ProcessData reports everything but the statistics
+    set.ProcessData(false, false, &fresh, results);
+    EXPECT_EQ(fresh.statistic1 + fresh.maximum, 0.0);
+    trace.SetFormattedData({});
     set.ComputeStatistics(&setResults);
     EXPECT_NEAR(setResults.maximum, 20.0 * std::log10(5.0), 1e-5);
     EXPECT_NEAR(setResults.minimum, 20.0 * std::log10(2.0), 1e-5);
-    trace.userRanges[1] = {50.0, 60.0};  // no overlap: no point
+    trace.SetUserRange(1, 50.0, 60.0);  // no overlap: no point
     set.ComputeStatistics(&setResults);
     EXPECT_EQ(setResults.maximum + setResults.statistic1, 0.0);
-    trace.complexData.pop_back();  // fewer complex points than stimulus: nothing computed
-    trace.userRanges.clear();
+    trace.ClearUserRanges();
+    trace.Fill([](std::size_t i) { return static_cast<double>(i); });
+    trace.SetComplexData({});  // values but no complex data: nothing computed
     set.ComputeStatistics(&setResults);
     EXPECT_EQ(setResults.maximum, 0.0);
 }
@@ -334,6 +339,8 @@ TEST_F(RecordTest, RecallsVersionOneSetsAndRefusesBadRecordsWhole) {
 
 // A copy owns its own markers, with references resolved among them.
 TEST_F(RecordTest, CopiesAreDeepAndArchivesKeepTheReadoutSettings) {
+    set.SetMarkerNOPBackOff(2.5);
+    set.ShowStatistics(true);
     auto copy = std::make_unique<CMarkerSet>(set);
     CMarkerSet assigned;
     assigned = *copy;
@@ -344,6 +351,8 @@ TEST_F(RecordTest, CopiesAreDeepAndArchivesKeepTheReadoutSettings) {
         s->GetMarker(2, &m2);
         EXPECT_EQ(m2->get_ReferenceMarker(&reference), kOk);
         EXPECT_EQ(reference, m1);
+        EXPECT_TRUE(s->get_ActiveMarker(&reference) == kOk && reference == m2);
+        EXPECT_TRUE(s->GetMarkerNOPBackOff() == 2.5 && s->StatisticsShowing());
     }
     copy.reset();
 

@@ -119,8 +119,8 @@ TEST_F(MarkerTest, InterpolationSwitchReadsBetweenOrAtTheNearestPoint) {
 
 TEST(MarkerPhase, InterpolatesAcrossPlusMinusPiAlongTheShorterArc) {
     TestTrace trace(3, 0.0, 2.0);
-    trace.format = Interface::TracePhase;
-    trace.formattedUnit = UnitRadians;
+    trace.SetTraceFormat(Interface::TracePhase);
+    trace.SetFormattedUnit(UnitRadians);
     const double a = 179.0 * kPi / 180.0;
     trace.Complex([&](double f) { return std::polar(1.0, f == 0.0 ? a : f == 1.0 ? -a : a); });
     CMarkerSet set;
@@ -140,7 +140,7 @@ TEST(MarkerPhase, InterpolatesAcrossPlusMinusPiAlongTheShorterArc) {
 // delta marker; removing the reference makes the marker absolute again.
 TEST(MarkerDelta, ReadsDifferencesUntilItsReferenceIsRemoved) {
     TestTrace trace(201, 1e9, 2e9);
-    trace.formattedUnit = UnitDBm;
+    trace.SetFormattedUnit(UnitDBm);
     trace.Complex([](double f) { return testing::Resonator(f, 1.5e9, 1e8); });
     CMarkerSet set;
     set.SetDataProvider(&trace);
@@ -183,7 +183,7 @@ TEST_F(MarkerTest, FixedMarkerKeepsItsStoredValues) {
     m->put_Type(MkrFixed);
     m->put_AbsoluteRangeValue(TsComplex(3.0f, 4.0f));
     EXPECT_EQ(Process(1).displayValues[0], 3.0f);  // the response value in the trace format
-    trace.format = Interface::TracePhase;
+    trace.SetTraceFormat(Interface::TracePhase);
     EXPECT_EQ(m->put_AbsoluteRangeValue(TsComplex(90.0f, 1.0f)), kOk);
     TsComplex kept;
     m->get_AbsoluteRangeValue(&kept);
@@ -209,7 +209,7 @@ TEST_F(MarkerTest, DeltaMarkerReadsItsReferenceOfTheSameUpdate) {
 // Readouts of a complex sample Γ = 0.2 + 0.1j at 1 GHz in the component formats.
 TEST(MarkerFormats, ReadsEveryComponentFromTheComplexSample) {
     TestTrace trace(2, 1e9, 2e9);
-    trace.format = Interface::TraceComplexReIm;
+    trace.SetTraceFormat(Interface::TraceComplexReIm);
     trace.Complex([](double) { return std::complex<double>(0.2, 0.1); });
     CMarkerSet set;
     set.SetDataProvider(&trace);
