@@ -89,6 +89,9 @@ TS_INLINE Mask SignBit(VD x) {
 TS_INLINE Mask And(Mask a, Mask b) {
     return _mm256_and_pd(a, b);
 }
+TS_INLINE bool Any(Mask m) {
+    return _mm256_movemask_pd(m) != 0;
+}
 TS_INLINE VD CopySign(VD magnitude, VD sign) {
     const VD bit = _mm256_set1_pd(-0.0);
     return _mm256_or_pd(_mm256_andnot_pd(bit, magnitude), _mm256_and_pd(bit, sign));
@@ -285,6 +288,9 @@ TS_INLINE Mask SignBit(VD x) {
 }
 TS_INLINE Mask And(Mask a, Mask b) {
     return static_cast<Mask>(a & b);
+}
+TS_INLINE bool Any(Mask m) {
+    return m != 0;
 }
 TS_INLINE VD CopySign(VD magnitude, VD sign) {
     const __m512i bit = _mm512_set1_epi64(INT64_MIN);
