@@ -33,6 +33,7 @@ namespace avx2 {
 using VD = __m256d;
 using Mask = __m256d;
 constexpr std::size_t kLanes = 4;
+constexpr const char* kSetName = "avx2";
 
 TS_INLINE VD Set(double x) {
     return _mm256_set1_pd(x);
@@ -162,6 +163,7 @@ namespace avx512 {
 using VD = __m512d;
 using Mask = __mmask8;
 constexpr std::size_t kLanes = 8;
+constexpr const char* kSetName = "avx512";
 
 TS_INLINE VD Set(double x) {
     return _mm512_set1_pd(x);
@@ -300,34 +302,19 @@ TS_INLINE void Store(double* p, VD v) {
 
 }  // namespace avx512
 
-const FormatKernels kAvx2 = {"avx2",
-                             avx2::LogMagKernel,
-                             avx2::PowerDbKernel,
-                             avx2::LevelDbKernel,
-                             avx2::LinMagKernel,
-                             avx2::PhaseKernel,
-                             avx2::PhaseDoubleKernel,
-                             avx2::SwrKernel};
-const FormatKernels kAvx512 = {"avx512",
-                               avx512::LogMagKernel,
-                               avx512::PowerDbKernel,
-                               avx512::LevelDbKernel,
-                               avx512::LinMagKernel,
-                               avx512::PhaseKernel,
-                               avx512::PhaseDoubleKernel,
-                               avx512::SwrKernel};
-
 }  // namespace
 
 const FormatKernels* Avx2Kernels() {
     __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma") ? &kAvx2 : nullptr;
+    return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma") ? &avx2::kKernels
+                                                                           : nullptr;
 }
 
 const FormatKernels* Avx512Kernels() {
     __builtin_cpu_init();
-    return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") ? &kAvx512
-                                                                                   : nullptr;
+    return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq")
+               ? &avx512::kKernels
+               : nullptr;
 }
 
 }  // namespace internal
