@@ -207,12 +207,6 @@ TS_INLINE Mask Or(Mask a, Mask b) {
 TS_INLINE VD Select(Mask m, VD yes, VD no) {
     return _mm512_mask_blend_pd(m, no, yes);
 }
-// A 14-bit reciprocal estimate refined by two Newton steps to about 2^-52.
-TS_INLINE VD Recip(VD x) {
-    VD r = _mm512_rcp14_pd(x);
-    r = _mm512_fmadd_pd(r, _mm512_fnmadd_pd(x, r, _mm512_set1_pd(1.0)), r);
-    return _mm512_fmadd_pd(r, _mm512_fnmadd_pd(x, r, _mm512_set1_pd(1.0)), r);
-}
 TS_INLINE Mask Unordered(VD a, VD b) {
     return _mm512_cmp_pd_mask(a, b, _CMP_UNORD_Q);
 }
