@@ -3,10 +3,13 @@
 
 #include <cmath>
 
+#include "tessel/format/internal/format_kernels.h"
 #include "tessel/format/internal/format_math.h"
 
 namespace Tessel {
 
+using internal::ActiveKernels;
+using internal::Level;
 using internal::MapSamples;
 
 namespace {
@@ -21,10 +24,13 @@ double SignOf(const TsComplex& z) {
     return z.re > 0.0f ? 1.0 : -1.0;
 }
 
-// 20·log10(v), or the zero value for v exactly 0. A negative raw level has no logarithm and
-// gives NaN, as log10 does.
-double AmplitudeToDb(double v) {
-    return v == 0.0 ? TsComplex::m_logMagZeroValue : 20.0 * std::log10(v);
+// 20·log10 of a level through the processor's kernels: the zero value for a level of exactly 0,
+// NaN for a negative raw level (as log10 gives).
+long LevelDb(const TsComplex* in, float* out, int n, Level level, double impedance) {
+    return internal::RunOnArray(
+        in, out, n, [level, impedance](const TsComplex* z, float* o, std::size_t k) {
+            ActiveKernels().levelDb(z, o, k, level, impedance, TsComplex::m_logMagZeroValue);
+        });
 }
 
 }  // namespace
@@ -42,22 +48,15 @@ long FormatLogMag_A(const TsComplex* in, float* out, int n, double impedance, bo
 }
 
 long FormatLogMag_dBmV(const TsComplex* in, float* out, int n, double impedance, bool raw) {
-    return MapSamples(in, out, n, [impedance, raw](const TsComplex& z) {
-        return AmplitudeToDb(raw ? double(z.re) : Volts(z, impedance) * 1000.0);
-    });
+    return LevelDb(in, out, n, raw ? Level::kRaw : Level::kMillivolts, impedance);
 }
 
 long FormatLogMag_dBmA(const TsComplex* in, float* out, int n, double impedance, bool raw) {
-    return MapSamples(in, out, n, [impedance, raw](const TsComplex& z) {
-        return AmplitudeToDb(raw ? double(z.re) : Volts(z, impedance) * 1000.0 / impedance);
-    });
+    return LevelDb(in, out, n, raw ? Level::kRaw : Level::kMilliamperes, impedance);
 }
 
 long FormatNoiseDensity_dBmV(const TsComplex* in, float* out, int n, double impedance) {
-    return MapSamples(in, out, n, [impedance](const TsComplex& z) {
-        const double power = std::fabs(double(z.re)) * internal::kBoltzmannMilli;
-        return AmplitudeToDb(std::sqrt(power * 0.001 * impedance) * 1000.0);
-    });
+    return LevelDb(in, out, n, Level::kNoiseMillivolts, impedance);
 }
 
 }  // namespace Tessel

@@ -3,6 +3,8 @@
 
 #include <cmath>
 
+#include "tessel/format/internal/format_math.h"
+
 namespace Tessel {
 namespace internal {
 
@@ -20,6 +22,29 @@ void PowerDbPortable(const TsComplex* in, float* out, std::size_t n, double scal
     for (std::size_t i = 0; i < n; ++i) {
         const double x = std::fabs(double(in[i].re)) * scale;
         out[i] = static_cast<float>(x == 0.0 ? zeroValue : 10.0 * std::log10(x));
+    }
+}
+
+// The level of one sample, in the order of operations every variant follows.
+double LevelOf(const TsComplex& z, Level level, double r) {
+    switch (level) {
+        case Level::kMillivolts:
+            return std::sqrt(z.MagSquared() * 0.001 * r) * 1000.0;
+        case Level::kMilliamperes:
+            return std::sqrt(z.MagSquared() * 0.001 * r) * 1000.0 / r;
+        case Level::kNoiseMillivolts:
+            return std::sqrt(std::fabs(double(z.re)) * kBoltzmannMilli * 0.001 * r) * 1000.0;
+        case Level::kRaw:
+            break;
+    }
+    return z.re;
+}
+
+void LevelDbPortable(const TsComplex* in, float* out, std::size_t n, Level level, double r,
+                     double zeroValue) {
+    for (std::size_t i = 0; i < n; ++i) {
+        const double v = LevelOf(in[i], level, r);
+        out[i] = static_cast<float>(v == 0.0 ? zeroValue : 20.0 * std::log10(v));
     }
 }
 
@@ -47,9 +72,9 @@ void SwrPortable(const TsComplex* in, float* out, std::size_t n) {
     }
 }
 
-const FormatKernels kPortable = {"portable",     LogMagPortable, PowerDbPortable,
-                                 LinMagPortable, PhasePortable,  PhaseDoublePortable,
-                                 SwrPortable};
+const FormatKernels kPortable = {"portable",          LogMagPortable, PowerDbPortable,
+                                 LevelDbPortable,     LinMagPortable, PhasePortable,
+                                 PhaseDoublePortable, SwrPortable};
 
 const FormatKernels& ChooseKernels() {
     if (const FormatKernels* k = Avx512Kernels()) {

@@ -22,6 +22,12 @@ namespace internal {
 // Largest SWR reported: also the value of a reflection coefficient of magnitude 1 or more.
 inline constexpr double kMaxSwr = TsComplex::m_maxSWR;
 
+// The level whose 20·log10 the power-level dB forms show, of a sample z across the system
+// impedance R: the voltage sqrt(|z|²·0.001·R) in millivolts, that voltage over R in
+// milliamperes, the noise voltage density sqrt(|re|·k·0.001·R) in millivolts per root hertz
+// (k·1000 = kBoltzmannMilli), or the real part itself.
+enum class Level { kMillivolts, kMilliamperes, kNoiseMillivolts, kRaw };
+
 // One complete set of kernels. Each reads n samples from `in` and writes n results to `out`;
 // the caller has checked the pointers, n may be 0.
 struct FormatKernels {
@@ -30,6 +36,9 @@ struct FormatKernels {
     void (*logMag)(const TsComplex* in, float* out, std::size_t n, double zeroValue);
     // 10·log10(|re|·scale); `zeroValue` where |re|·scale is exactly 0.
     void (*powerDb)(const TsComplex* in, float* out, std::size_t n, double scale, double zeroValue);
+    // 20·log10 of the level; `zeroValue` where it is exactly 0, NaN where it is negative.
+    void (*levelDb)(const TsComplex* in, float* out, std::size_t n, Level level, double impedance,
+                    double zeroValue);
     // hypot(re, im).
     void (*linMag)(const TsComplex* in, float* out, std::size_t n);
     // atan2(im, re), rounded to float or kept in double (for unwrapping).
