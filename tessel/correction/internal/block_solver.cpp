@@ -124,9 +124,13 @@ struct Kernel {
     // read, rather than every lane one by one.
     static TESSEL_LANES_INLINE bool Any(const M& m) { return Lanes<L>::Fold(m) != 0; }
 
-    // |z| = √(re² + im²) in double, as the scalar factorisation measures pivots.
-    static TESSEL_LANES_INLINE D Magnitude(const D& re, const D& im) {
-        D m = re * re + im * im;
+    // |z|² = re² + im² in double. Candidate pivots compare by it: it orders them as their
+    // magnitudes do, without a square root per candidate.
+    static TESSEL_LANES_INLINE D Norm(const D& re, const D& im) { return re * re + im * im; }
+
+    // √m lane by lane: the pivot's magnitude, measured against the threshold as the scalar
+    // factorisation measures it.
+    static TESSEL_LANES_INLINE D Sqrt(D m) {
         for (int j = 0; j < L; ++j) {
             m[j] = __builtin_sqrt(m[j]);
         }
@@ -280,15 +284,15 @@ struct Kernel {
         M ok = M{} - 1;
         for (int k = 0; k < n; ++k) {
             const int kk = k * n + k;
-            D best = Magnitude(br[kk], bi[kk]);
+            D best = Norm(br[kk], bi[kk]);
             D row = Splat(k);
             for (int r = k + 1; r < n; ++r) {
-                const D m = Magnitude(br[r * n + k], bi[r * n + k]);
+                const D m = Norm(br[r * n + k], bi[r * n + k]);
                 const M larger = m > best;
                 best = Select(larger, m, best);
                 row = Select(larger, Splat(r), row);
             }
-            ok &= best >= threshold;
+            ok &= Sqrt(best) >= threshold;
             piv[k] = row;
             // Most blocks keep every pivot in place: one test skips all the exchanges then.
             for (int r = k + 1; Any(row != Splat(k)) && r < n; ++r) {
