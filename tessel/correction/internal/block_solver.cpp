@@ -83,13 +83,18 @@ struct Lanes<8> {
         const H h = __builtin_shufflevector(q, q, 0, 1) | __builtin_shufflevector(q, q, 2, 3);
         return h[0] | h[1];
     }
-    // One conversion instruction for all eight lanes, where the compiler's generic conversion
-    // takes the halves one by one. Only the AVX-512F variant, into which this is inlined, has
-    // the registers it names; the conversion is exact.
+    // One conversion instruction for all eight lanes, where GCC's generic conversion takes the
+    // halves one by one. Only the AVX-512F variant, into which this is inlined, has the
+    // registers it names; the conversion is exact. Clang converts in one instruction by itself
+    // (and checks the operand size against the enclosing function).
     static TESSEL_LANES_INLINE D Widen(F f) {
+#if defined(__clang__)
+        return __builtin_convertvector(f, D);
+#else
         D d;
         __asm__("vcvtps2pd %1, %0" : "=v"(d) : "v"(f));
         return d;
+#endif
     }
 };
 
