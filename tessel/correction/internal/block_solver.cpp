@@ -11,6 +11,9 @@
 // variant's instruction set; the generic vector types are lowered to whatever registers the
 // variant has (four SSE2, two AVX2 or one AVX-512 register per lane array of doubles).
 #define TESSEL_LANES_INLINE inline __attribute__((always_inline))
+// Loops over the elements of a fixed-size block unroll completely, so that the values stay in
+// registers and every lane array sits at an offset known at compile time.
+#define TESSEL_UNROLL _Pragma("GCC unroll 16")
 // Values of the vector types never cross a call that is not inlined, so the calling
 // convention of vector arguments does not matter here.
 #pragma GCC diagnostic ignored "-Wpsabi"
@@ -35,6 +38,8 @@ struct Lanes<2> {
     static TESSEL_LANES_INLINE C Join(F re, F im) {
         return __builtin_shufflevector(re, im, 0, 2, 1, 3);
     }
+    static TESSEL_LANES_INLINE long long Fold(M m) { return m[0] | m[1]; }
+    static TESSEL_LANES_INLINE D Widen(F f) { return __builtin_convertvector(f, D); }
 };
 template <>
 struct Lanes<4> {
@@ -47,6 +52,12 @@ struct Lanes<4> {
     static TESSEL_LANES_INLINE C Join(F re, F im) {
         return __builtin_shufflevector(re, im, 0, 4, 1, 5, 2, 6, 3, 7);
     }
+    static TESSEL_LANES_INLINE long long Fold(M m) {
+        typedef long long H __attribute__((vector_size(16)));
+        const H h = __builtin_shufflevector(m, m, 0, 1) | __builtin_shufflevector(m, m, 2, 3);
+        return h[0] | h[1];
+    }
+    static TESSEL_LANES_INLINE D Widen(F f) { return __builtin_convertvector(f, D); }
 };
 template <>
 struct Lanes<8> {
@@ -63,6 +74,27 @@ struct Lanes<8> {
     static TESSEL_LANES_INLINE C Join(F re, F im) {
         return __builtin_shufflevector(re, im, 0, 8, 1, 9, 2, 10, 3, 11, 4, 12, 5, 13, 6, 14, 7,
                                        15);
+    }
+    static TESSEL_LANES_INLINE long long Fold(M m) {
+        typedef long long Q __attribute__((vector_size(32)));
+        typedef long long H __attribute__((vector_size(16)));
+        const Q q =
+            __builtin_shufflevector(m, m, 0, 1, 2, 3) | __builtin_shufflevector(m, m, 4, 5, 6, 7);
+        const H h = __builtin_shufflevector(q, q, 0, 1) | __builtin_shufflevector(q, q, 2, 3);
+        return h[0] | h[1];
+    }
+    // One conversion instruction for all eight lanes, where GCC's generic conversion takes the
+    // halves one by one. Only the AVX-512F variant, into which this is inlined, has the
+    // registers it names; the conversion is exact. Clang converts in one instruction by itself
+    // (and checks the operand size against the enclosing function).
+    static TESSEL_LANES_INLINE D Widen(F f) {
+#if defined(__clang__)
+        return __builtin_convertvector(f, D);
+#else
+        D d;
+        __asm__("vcvtps2pd %1, %0" : "=v"(d) : "v"(f));
+        return d;
+#endif
     }
 };
 
@@ -103,17 +135,17 @@ struct Kernel {
         return (D)(((M)a & sel) | ((M)b & ~sel));
     }
 
-    static TESSEL_LANES_INLINE bool Any(const M& m) {
-        long long acc = 0;
-        for (int j = 0; j < L; ++j) {
-            acc |= m[j];
-        }
-        return acc != 0;
-    }
+    // True when any lane of m is set: the halves of m fold onto each other, then one lane is
+    // read, rather than every lane one by one.
+    static TESSEL_LANES_INLINE bool Any(const M& m) { return Lanes<L>::Fold(m) != 0; }
 
-    // |z| = √(re² + im²) in double, as the scalar factorisation measures pivots.
-    static TESSEL_LANES_INLINE D Magnitude(const D& re, const D& im) {
-        D m = re * re + im * im;
+    // |z|² = re² + im² in double. Candidate pivots compare by it: it orders them as their
+    // magnitudes do, without a square root per candidate.
+    static TESSEL_LANES_INLINE D Norm(const D& re, const D& im) { return re * re + im * im; }
+
+    // √m lane by lane: the pivot's magnitude, measured against the threshold as the scalar
+    // factorisation measures it.
+    static TESSEL_LANES_INLINE D Sqrt(D m) {
         for (int j = 0; j < L; ++j) {
             m[j] = __builtin_sqrt(m[j]);
         }
@@ -158,8 +190,8 @@ struct Kernel {
             Load(part[3], er, ei);
         }
         const F xr = mr - dr, xi = mi - di;
-        const D c = __builtin_convertvector(tr, D), d = __builtin_convertvector(ti, D);
-        const D wr = __builtin_convertvector(xr, D), wi = __builtin_convertvector(xi, D);
+        const D c = Lanes<L>::Widen(tr), d = Lanes<L>::Widen(ti);
+        const D wr = Lanes<L>::Widen(xr), wi = Lanes<L>::Widen(xi);
         const D inv = 1.0 / (c * c + d * d);
         const F qr = __builtin_convertvector((wr * c + wi * d) * inv, F);
         const F qi = __builtin_convertvector((wi * c - wr * d) * inv, F);
@@ -168,10 +200,10 @@ struct Kernel {
             pr = 1.0f + pr;
             pi = 0.0f + pi;
         }
-        *ar = __builtin_convertvector(qr, D);
-        *ai = __builtin_convertvector(qi, D);
-        *br = __builtin_convertvector(pr, D);
-        *bi = __builtin_convertvector(pi, D);
+        *ar = Lanes<L>::Widen(qr);
+        *ai = Lanes<L>::Widen(qi);
+        *br = Lanes<L>::Widen(pr);
+        *bi = Lanes<L>::Widen(pi);
     }
 
     // x −= l·u in the plain complex formula.
@@ -186,6 +218,59 @@ struct Kernel {
         const D t = a;
         a = Select(sel, b, a);
         b = Select(sel, t, b);
+    }
+
+    // One row s of the substitution through U and L (u holds both, inverse diagonal of U in
+    // rr, ri), for a size known only at run time.
+    static TESSEL_LANES_INLINE void SolveRowAnySize(int n, D* sr, D* si, const D* ur, const D* ui,
+                                                    const D* rr, const D* ri) {
+        for (int j = 0; j < n; ++j) {
+            D xr = sr[j], xi = si[j];
+            for (int k = 0; k < j; ++k) {
+                MulSub(xr, xi, sr[k], si[k], ur[k * n + j], ui[k * n + j]);
+            }
+            sr[j] = xr * rr[j] - xi * ri[j];
+            si[j] = xr * ri[j] + xi * rr[j];
+        }
+        for (int j = n - 2; j >= 0; --j) {
+            D xr = sr[j], xi = si[j];
+            for (int k = j + 1; k < n; ++k) {
+                MulSub(xr, xi, sr[k], si[k], ur[k * n + j], ui[k * n + j]);
+            }
+            sr[j] = xr;
+            si[j] = xi;
+        }
+    }
+
+    // The same for kN ports: the row stays in registers, the loops unroll completely.
+    template <int kN>
+    static TESSEL_LANES_INLINE void SolveRow(D* sr, D* si, const D* ur, const D* ui, const D* rr,
+                                             const D* ri) {
+        D xr[kN], xi[kN];
+        TESSEL_UNROLL
+        for (int j = 0; j < kN; ++j) {
+            xr[j] = sr[j];
+            xi[j] = si[j];
+            TESSEL_UNROLL
+            for (int k = 0; k < j; ++k) {
+                MulSub(xr[j], xi[j], xr[k], xi[k], ur[k * kN + j], ui[k * kN + j]);
+            }
+            const D zr = xr[j], zi = xi[j];
+            xr[j] = zr * rr[j] - zi * ri[j];
+            xi[j] = zr * ri[j] + zi * rr[j];
+        }
+        TESSEL_UNROLL
+        for (int j = kN - 2; j >= 0; --j) {
+            TESSEL_UNROLL
+            for (int k = j + 1; k < kN; ++k) {
+                MulSub(xr[j], xi[j], xr[k], xi[k], ur[k * kN + j], ui[k * kN + j]);
+            }
+        }
+        TESSEL_UNROLL
+        for (int j = 0; j < kN; ++j) {
+            sr[j] = xr[j];
+            si[j] = xi[j];
+        }
     }
 
     // Solves the block of count points starting at point i. kN is the port count, or 0 for a
@@ -214,17 +299,18 @@ struct Kernel {
         M ok = M{} - 1;
         for (int k = 0; k < n; ++k) {
             const int kk = k * n + k;
-            D best = Magnitude(br[kk], bi[kk]);
+            D best = Norm(br[kk], bi[kk]);
             D row = Splat(k);
             for (int r = k + 1; r < n; ++r) {
-                const D m = Magnitude(br[r * n + k], bi[r * n + k]);
+                const D m = Norm(br[r * n + k], bi[r * n + k]);
                 const M larger = m > best;
                 best = Select(larger, m, best);
                 row = Select(larger, Splat(r), row);
             }
-            ok &= best >= threshold;
+            ok &= Sqrt(best) >= threshold;
             piv[k] = row;
-            for (int r = k + 1; r < n; ++r) {
+            // Most blocks keep every pivot in place: one test skips all the exchanges then.
+            for (int r = k + 1; Any(row != Splat(k)) && r < n; ++r) {
                 const M sel = row == Splat(r);
                 if (Any(sel)) {
                     for (int c = 0; c < n; ++c) {
@@ -251,28 +337,15 @@ struct Kernel {
         // Row by row, S·Pᵀ·L·U = A: first Z·U = A, then Y·L = Z in place (L has a unit
         // diagonal).
         for (int r = 0; r < n; ++r) {
-            D* const sr = ar + r * n;
-            D* const si = ai + r * n;
-            for (int j = 0; j < n; ++j) {
-                D xr = sr[j], xi = si[j];
-                for (int k = 0; k < j; ++k) {
-                    MulSub(xr, xi, sr[k], si[k], br[k * n + j], bi[k * n + j]);
-                }
-                sr[j] = xr * rr[j] - xi * ri[j];
-                si[j] = xr * ri[j] + xi * rr[j];
-            }
-            for (int j = n - 2; j >= 0; --j) {
-                D xr = sr[j], xi = si[j];
-                for (int k = j + 1; k < n; ++k) {
-                    MulSub(xr, xi, sr[k], si[k], br[k * n + j], bi[k * n + j]);
-                }
-                sr[j] = xr;
-                si[j] = xi;
+            if constexpr (kN > 0) {
+                SolveRow<kN>(ar + r * n, ai + r * n, br, bi, rr, ri);
+            } else {
+                SolveRowAnySize(n, ar + r * n, ai + r * n, br, bi, rr, ri);
             }
         }
         // S = Y·P: the row exchanges of the factorisation, last first, become column exchanges.
         for (int k = n - 2; k >= 0; --k) {
-            for (int c = k + 1; c < n; ++c) {
+            for (int c = k + 1; Any(piv[k] != Splat(k)) && c < n; ++c) {
                 const M sel = piv[k] == Splat(c);
                 if (Any(sel)) {
                     for (int r = 0; r < n; ++r) {
@@ -325,6 +398,9 @@ struct Kernel {
                 break;
             case 4:
                 Range<4>(in, n, work, start, stop);
+                break;
+            case 8:
+                Range<8>(in, n, work, start, stop);
                 break;
             default:
                 Range<0>(in, n, work, start, stop);

@@ -7,9 +7,10 @@
 //   A(r,c) = (M − D) / T,   B(r,c) = δ(r,c) + E·A(r,c),   S·B = A.
 // A and B are formed in float exactly as TsComplex arithmetic forms them (the quotient in
 // double, rounded on store). B is factorised in double as P·B = L·U with partial pivoting: in
-// column k the row of largest magnitude among rows k..N−1, the first one on ties. S comes from
-// substitution through U, L and P (S·Pᵀ·L·U = A) rather than from forming B⁻¹, and is rounded
-// to float once. A point where a pivot magnitude, the last one included, is below
+// column k the row of largest squared magnitude among rows k..N−1, the first one on ties (the
+// magnitude order, except that two candidates whose magnitudes round to the same double can
+// still differ in their squares). S comes from substitution through U, L and P (S·Pᵀ·L·U = A)
+// rather than from forming B⁻¹, and is rounded to float once. A point where a pivot magnitude, the last one included, is below
 // techsoft::kSingularPivot (or is NaN) receives TsComplex::m_minus200dB in every output.
 //
 // Points go through in blocks stored lane by lane (structure of arrays), as many points as the
@@ -17,8 +18,8 @@
 // points. Each lane pivots on its own; row and column exchanges are blends. The kernel is
 // compiled for the x86-64 baseline and, for processors that have them, for AVX2 and AVX-512F;
 // every variant performs the same operations in the same order, without fused multiply-add, so
-// all of them give bit-identical results, and the factorisation and its pivot decisions are
-// those of techsoft::lu_factor on the same B.
+// all of them give bit-identical results. Port counts 3, 4 and 8 have fixed-size code (loops
+// the compiler unrolls, the substitution's row in registers); other counts share one loop.
 #pragma once
 
 #include <vector>
