@@ -57,15 +57,15 @@ struct ExactProducts {
     }
 };
 
+template <std::size_t Offset, class D, std::size_t... I>
+TESSEL_KERNEL_INLINE auto Half(const D& v, std::index_sequence<I...>) {
+    return __builtin_shufflevector(v, v, (I + Offset)...);
+}
 #ifdef TESSEL_TWO_PORT_X86
 // The fused instructions are written as assembly: an intrinsic would need the FMA target on
 // every helper it is inlined through, and the helpers are shared with the baseline. The
 // operands are whole registers of the variant's width (ymm or zmm), so these helpers only ever
 // run inlined into the AVX2 and AVX-512 variants.
-template <std::size_t Offset, class D, std::size_t... I>
-TESSEL_KERNEL_INLINE auto Half(const D& v, std::index_sequence<I...>) {
-    return __builtin_shufflevector(v, v, (I + Offset)...);
-}
 template <class H, std::size_t... I>
 TESSEL_KERNEL_INLINE auto Join(const H& lo, const H& hi, std::index_sequence<I...>) {
     return __builtin_shufflevector(lo, hi, I...);
@@ -184,33 +184,41 @@ TESSEL_KERNEL_INLINE Cx<W, K> Mul(const Cx<W, K>& x, const Cx<W, K>& y) {
     return v;
 }
 
-// x / y in double, one reciprocal of |y|², rounded to float.
+// x / y in double, one reciprocal of |y|², rounded to float and stored into v: each half of a
+// float vector is stored as it comes out of the narrowing conversion, without joining the halves.
 template <int W, int K, bool Fused>
-TESSEL_KERNEL_INLINE Cx<W, K> Div(const Cx<W, K>& x, const Cx<W, K>& y) {
+TESSEL_KERNEL_INLINE void Div(const Cx<W, K>& x, const Cx<W, K>& y, Cx<W, K>& v) {
     using D = typename Lanes<W>::D;
-    using F = typename Lanes<W>::F;
+    using H = typename Lanes<W / 2>::F;
     using P = ExactProducts<W, Fused>;
-    Cx<W, K> v;
+    constexpr auto h = std::make_index_sequence<W / 2>{};
     for (int k = 0; k < K; ++k) {
         const D c = __builtin_convertvector(y.re[k], D), d = __builtin_convertvector(y.im[k], D);
         const D xr = __builtin_convertvector(x.re[k], D);
         const D xi = __builtin_convertvector(x.im[k], D);
         const D inv = 1.0 / P::PlusProduct(c, c, d * d);
-        v.re[k] = __builtin_convertvector(P::PlusProduct(xr, c, xi * d) * inv, F);
-        v.im[k] = __builtin_convertvector(P::MinusProduct(xr, d, xi * c) * inv, F);
+        const D re = P::PlusProduct(xr, c, xi * d) * inv;
+        const D im = P::MinusProduct(xr, d, xi * c) * inv;
+        const H parts[4] = {__builtin_convertvector(Half<0>(re, h), H),
+                            __builtin_convertvector(Half<W / 2>(re, h), H),
+                            __builtin_convertvector(Half<0>(im, h), H),
+                            __builtin_convertvector(Half<W / 2>(im, h), H)};
+        std::memcpy(reinterpret_cast<char*>(&v.re[k]), &parts[0], sizeof(H));
+        std::memcpy(reinterpret_cast<char*>(&v.re[k]) + sizeof(H), &parts[1], sizeof(H));
+        std::memcpy(reinterpret_cast<char*>(&v.im[k]), &parts[2], sizeof(H));
+        std::memcpy(reinterpret_cast<char*>(&v.im[k]) + sizeof(H), &parts[3], sizeof(H));
     }
-    return v;
 }
 
-// (1, 0) / y, as the scalar quotient computes it.
+// (1, 0) / y, as the scalar quotient computes it, into v.
 template <int W, int K, bool Fused>
-TESSEL_KERNEL_INLINE Cx<W, K> Reciprocal(const Cx<W, K>& y) {
+TESSEL_KERNEL_INLINE void Reciprocal(const Cx<W, K>& y, Cx<W, K>& v) {
     Cx<W, K> one;
     for (int k = 0; k < K; ++k) {
         one.re[k] = typename Lanes<W>::F{} + 1.0f;
         one.im[k] = typename Lanes<W>::F{};
     }
-    return Div<W, K, Fused>(one, y);
+    Div<W, K, Fused>(one, y, v);
 }
 
 // What a group of blocks carries from one stage to the next, per block: the four normalised
@@ -233,18 +241,16 @@ template <int W, int K, bool Fused>
 TESSEL_KERNEL_INLINE void ForwardQuotients(const TsComplex* const raw[4],
                                            const TsComplex* const e[12], std::size_t i,
                                            Intermediates<W, K>& m) {
-    m.a = Div<W, K, Fused>(Sub(Load<W, K>(raw[0] + i), Load<W, K>(e[0] + i)), Load<W, K>(e[4] + i));
-    m.b =
-        Div<W, K, Fused>(Sub(Load<W, K>(raw[2] + i), Load<W, K>(e[10] + i)), Load<W, K>(e[8] + i));
+    Div<W, K, Fused>(Sub(Load<W, K>(raw[0] + i), Load<W, K>(e[0] + i)), Load<W, K>(e[4] + i), m.a);
+    Div<W, K, Fused>(Sub(Load<W, K>(raw[2] + i), Load<W, K>(e[10] + i)), Load<W, K>(e[8] + i), m.b);
 }
 
 template <int W, int K, bool Fused>
 TESSEL_KERNEL_INLINE void ReverseQuotients(const TsComplex* const raw[4],
                                            const TsComplex* const e[12], std::size_t i,
                                            Intermediates<W, K>& m) {
-    m.c =
-        Div<W, K, Fused>(Sub(Load<W, K>(raw[1] + i), Load<W, K>(e[11] + i)), Load<W, K>(e[9] + i));
-    m.d = Div<W, K, Fused>(Sub(Load<W, K>(raw[3] + i), Load<W, K>(e[1] + i)), Load<W, K>(e[5] + i));
+    Div<W, K, Fused>(Sub(Load<W, K>(raw[1] + i), Load<W, K>(e[11] + i)), Load<W, K>(e[9] + i), m.c);
+    Div<W, K, Fused>(Sub(Load<W, K>(raw[3] + i), Load<W, K>(e[1] + i)), Load<W, K>(e[5] + i), m.d);
 }
 
 template <int W, int K, bool Fused>
@@ -254,7 +260,7 @@ TESSEL_KERNEL_INLINE void Denominator(const TsComplex* const e[12], std::size_t 
     m.d2 = OnePlus(Mul(Load<W, K>(e[3] + i), m.d));
     m.l = Mul(Load<W, K>(e[6] + i), m.b);
     m.r = Mul(Load<W, K>(e[7] + i), m.c);
-    m.inv = Reciprocal<W, K, Fused>(Sub(Mul(m.d1, m.d2), Mul(m.l, m.r)));
+    Reciprocal<W, K, Fused>(Sub(Mul(m.d1, m.d2), Mul(m.l, m.r)), m.inv);
 }
 
 template <int W, int K>
@@ -277,16 +283,66 @@ TESSEL_KERNEL_INLINE void CorrectBlock(const TsComplex* const raw[4], const TsCo
     Outputs(out, i, m);
 }
 
+// Fewer points than a block: they run through local copies padded with ones (harmless
+// operands), so the same block code corrects them without reading or writing past the
+// caller's arrays.
+template <int W, int K, bool Fused>
+TESSEL_KERNEL_INLINE void CorrectShortRange(const TwoPortArrays& arrays, std::size_t count) {
+    constexpr std::size_t kBlock = std::size_t{W} * K;
+    TsComplex in[16][kBlock], res[4][kBlock];
+    const TsComplex* src[16];
+    std::copy(arrays.raw, arrays.raw + 4, src);
+    std::copy(arrays.terms, arrays.terms + 12, src + 4);
+    const TsComplex* inPtr[16];
+    TsComplex* resPtr[4];
+    for (int k = 0; k < 16; ++k) {
+        for (std::size_t j = 0; j < kBlock; ++j) {
+            in[k][j] = j < count ? src[k][j] : TsComplex(1.0f);
+        }
+        inPtr[k] = in[k];
+    }
+    for (int k = 0; k < 4; ++k) {
+        resPtr[k] = res[k];
+    }
+    CorrectBlock<W, K, Fused>(inPtr, inPtr + 4, resPtr, 0);
+    for (int k = 0; k < 4; ++k) {
+        std::memcpy(static_cast<void*>(arrays.out[k]), res[k], count * sizeof(TsComplex));
+    }
+}
+
 template <int W, int K, bool Fused>
 TESSEL_KERNEL_INLINE void CorrectRange(const TwoPortArrays& arrays, std::size_t count) {
     constexpr std::size_t kBlock = std::size_t{W} * K;
+    const std::size_t whole = count / kBlock * kBlock, rest = count - whole;
+    if (whole == 0) {
+        if (rest != 0) {
+            CorrectShortRange<W, K, Fused>(arrays, count);
+        }
+        return;
+    }
+    // A range that ends inside a block: the block that ends at the range's last point is
+    // corrected first, into a local buffer, while every input is still unwritten (in-place
+    // correction overwrites raw arrays); its points past the last whole block are copied out at
+    // the end. This costs one block and no padding or copying of inputs.
+    alignas(64) float last[4][2 * kBlock];
+    if (rest != 0) {
+        const TsComplex *raw[4], *terms[12];
+        TsComplex* res[4];
+        for (int k = 0; k < 4; ++k) {
+            raw[k] = arrays.raw[k] + (count - kBlock);
+            res[k] = reinterpret_cast<TsComplex*>(last[k]);  // only ever copied bytewise
+        }
+        for (int k = 0; k < 12; ++k) {
+            terms[k] = arrays.terms[k] + (count - kBlock);
+        }
+        CorrectBlock<W, K, Fused>(raw, terms, res, 0);
+    }
     // Blocks per group: the group's intermediates (a few kilobytes) stay in the first-level
     // cache.
     constexpr std::size_t kGroup = 8;
     Intermediates<W, K> m[kGroup];
-    std::size_t i = 0;
-    while (count - i >= kBlock) {
-        const std::size_t blocks = std::min(kGroup, (count - i) / kBlock);
+    for (std::size_t i = 0; i < whole;) {
+        const std::size_t blocks = std::min(kGroup, (whole - i) / kBlock);
         for (std::size_t b = 0; b < blocks; ++b) {
             ForwardQuotients<W, K, Fused>(arrays.raw, arrays.terms, i + b * kBlock, m[b]);
         }
@@ -302,30 +358,11 @@ TESSEL_KERNEL_INLINE void CorrectRange(const TwoPortArrays& arrays, std::size_t 
         }
         i += blocks * kBlock;
     }
-    const std::size_t rest = count - i;
-    if (rest == 0) {
-        return;
-    }
-    // The last partial block runs through local copies padded with ones (harmless operands),
-    // so the same block code corrects it without reading or writing past the caller's arrays.
-    TsComplex in[16][kBlock], res[4][kBlock];
-    const TsComplex* src[16];
-    std::copy(arrays.raw, arrays.raw + 4, src);
-    std::copy(arrays.terms, arrays.terms + 12, src + 4);
-    const TsComplex* inPtr[16];
-    TsComplex* resPtr[4];
-    for (int k = 0; k < 16; ++k) {
-        for (std::size_t j = 0; j < kBlock; ++j) {
-            in[k][j] = j < rest ? src[k][i + j] : TsComplex(1.0f);
+    if (rest != 0) {
+        for (int k = 0; k < 4; ++k) {
+            std::memcpy(static_cast<void*>(arrays.out[k] + whole), last[k] + 2 * (kBlock - rest),
+                        rest * sizeof(TsComplex));
         }
-        inPtr[k] = in[k];
-    }
-    for (int k = 0; k < 4; ++k) {
-        resPtr[k] = res[k];
-    }
-    CorrectBlock<W, K, Fused>(inPtr, inPtr + 4, resPtr, 0);
-    for (int k = 0; k < 4; ++k) {
-        std::memcpy(static_cast<void*>(arrays.out[k] + i), res[k], rest * sizeof(TsComplex));
     }
 }
 
