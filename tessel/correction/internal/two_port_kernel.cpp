@@ -320,23 +320,6 @@ TESSEL_KERNEL_INLINE void CorrectRange(const TwoPortArrays& arrays, std::size_t 
         }
         return;
     }
-    // A range that ends inside a block: the block that ends at the range's last point is
-    // corrected first, into a local buffer, while every input is still unwritten (in-place
-    // correction overwrites raw arrays); its points past the last whole block are copied out at
-    // the end. This costs one block and no padding or copying of inputs.
-    alignas(64) float last[4][2 * kBlock];
-    if (rest != 0) {
-        const TsComplex *raw[4], *terms[12];
-        TsComplex* res[4];
-        for (int k = 0; k < 4; ++k) {
-            raw[k] = arrays.raw[k] + (count - kBlock);
-            res[k] = reinterpret_cast<TsComplex*>(last[k]);  // only ever copied bytewise
-        }
-        for (int k = 0; k < 12; ++k) {
-            terms[k] = arrays.terms[k] + (count - kBlock);
-        }
-        CorrectBlock<W, K, Fused>(raw, terms, res, 0);
-    }
     // Blocks per group: the group's intermediates (a few kilobytes) stay in the first-level
     // cache.
     constexpr std::size_t kGroup = 8;
@@ -358,11 +341,27 @@ TESSEL_KERNEL_INLINE void CorrectRange(const TwoPortArrays& arrays, std::size_t 
         }
         i += blocks * kBlock;
     }
-    if (rest != 0) {
-        for (int k = 0; k < 4; ++k) {
-            std::memcpy(static_cast<void*>(arrays.out[k] + whole), last[k] + 2 * (kBlock - rest),
-                        rest * sizeof(TsComplex));
-        }
+    if (rest == 0) {
+        return;
+    }
+    // The points past the last whole block: the block that ends at the range's last point is
+    // corrected into a local buffer and only those points are copied out. The block's other
+    // points may already hold outputs (in-place correction), but lanes never mix, so they do not
+    // affect the copied points. This costs one block and no padding or copying of inputs.
+    alignas(64) float last[4][2 * kBlock];
+    const TsComplex *raw[4], *terms[12];
+    TsComplex* res[4];
+    for (int k = 0; k < 4; ++k) {
+        raw[k] = arrays.raw[k] + (count - kBlock);
+        res[k] = reinterpret_cast<TsComplex*>(last[k]);  // only ever copied bytewise
+    }
+    for (int k = 0; k < 12; ++k) {
+        terms[k] = arrays.terms[k] + (count - kBlock);
+    }
+    CorrectBlock<W, K, Fused>(raw, terms, res, 0);
+    for (int k = 0; k < 4; ++k) {
+        std::memcpy(static_cast<void*>(arrays.out[k] + whole), last[k] + 2 * (kBlock - rest),
+                    rest * sizeof(TsComplex));
     }
 }
 
