@@ -95,12 +95,13 @@ bool SameValue(const TsComplex& x, const TsComplex& y) {
     return same(x.re, y.re) && same(x.im, y.im);
 }
 
-// Every instruction-set variant the processor runs, on ranges that start and end inside and at
-// the edges of its blocks, out of place and in place, against the scalar formula bit for bit.
-// A few points carry a zero tracking term, a zero determinant or huge values.
+// Every instruction-set variant the processor runs, on ranges shorter than a block, ending at
+// and inside a block, and spanning several groups of blocks, out of place and in place, against
+// the scalar formula bit for bit. A few points carry a zero tracking term, a zero determinant or
+// huge values.
 TEST(TwoPortKernel, EveryVariantMatchesTheScalarFormulaOnEveryRangeAndInPlace) {
     forward_models::Random rng(::testing::UnitTest::GetInstance()->random_seed());
-    const int n = 83;
+    const int n = 300;
     std::vector<std::vector<TsComplex>> in(16, std::vector<TsComplex>(n));
     for (auto& array : in)
         for (auto& v : array)

@@ -9,13 +9,22 @@
 // ((ac + bd) + j(bc - ad)) * (1 / (c² + d²)) and rounded to float. This file is compiled with
 // -ffp-contract=off: a fused multiply-add rounds a product and a sum once instead of twice, so
 // the AVX2 and AVX-512 variants (whose targets include FMA) would drift from the baseline and
-// from the scalar formula in the last bit. The fused operations are given up so that every
-// variant gives bit-identical results.
+// from the scalar formula in the last bit wherever the compiler chose to fuse. The fused
+// operations are used in one place only, written out explicitly: the sums of two products of
+// float values formed in double (c² + d², ac + bd, bc - ad). The product of two floats has at
+// most 48 significant bits and an exponent well inside the double range, so it is exact in
+// double; the separate product then rounds nothing, and fusing it into the sum gives the same
+// double as the unfused form, for infinities and zeros too. Every variant thus gives the same
+// values (the payload of a NaN aside).
 #include "tessel/correction/internal/two_port_kernel.h"
 
 #include <algorithm>
 #include <cstring>
 #include <utility>
+
+#if defined(__x86_64__) && defined(__GNUC__)
+#define TESSEL_TWO_PORT_X86 1
+#endif
 
 #if defined(__GNUC__) && !defined(__clang__)
 // Vectors wider than the baseline's registers are passed between the inlined helpers below;
@@ -33,6 +42,67 @@ struct Lanes {
     typedef float F __attribute__((vector_size(W * sizeof(float))));
     typedef double D __attribute__((vector_size(W * sizeof(double))));
 };
+
+// x·y + z and z - x·y for doubles converted from floats (x·y exact, see above). Fused is true
+// only in the AVX2 and AVX-512 variants, whose targets include FMA; the double vectors of W
+// lanes are processed as halves of the native width.
+template <int W, bool Fused>
+struct ExactProducts {
+    using D = typename Lanes<W>::D;
+    static TESSEL_KERNEL_INLINE D PlusProduct(const D& x, const D& y, const D& z) {
+        return x * y + z;
+    }
+    static TESSEL_KERNEL_INLINE D MinusProduct(const D& x, const D& y, const D& z) {
+        return z - x * y;
+    }
+};
+
+template <std::size_t Offset, class D, std::size_t... I>
+TESSEL_KERNEL_INLINE auto Half(const D& v, std::index_sequence<I...>) {
+    return __builtin_shufflevector(v, v, (I + Offset)...);
+}
+#ifdef TESSEL_TWO_PORT_X86
+// The fused instructions are written as assembly: an intrinsic would need the FMA target on
+// every helper it is inlined through, and the helpers are shared with the baseline. The
+// operands are whole registers of the variant's width (ymm or zmm), so these helpers only ever
+// run inlined into the AVX2 and AVX-512 variants.
+template <class H, std::size_t... I>
+TESSEL_KERNEL_INLINE auto Join(const H& lo, const H& hi, std::index_sequence<I...>) {
+    return __builtin_shufflevector(lo, hi, I...);
+}
+
+template <int W>
+struct ExactProducts<W, true> {
+    using D = typename Lanes<W>::D;
+    static constexpr std::size_t kHalf = W / 2;
+
+    // z + x·y, then z - x·y, on one native register.
+    template <class H>
+    static TESSEL_KERNEL_INLINE H FusedAdd(const H& x, const H& y, const H& sum) {
+        H z = sum;
+        asm("vfmadd231pd %2, %1, %0" : "+v"(z) : "v"(x), "v"(y));
+        return z;
+    }
+    template <class H>
+    static TESSEL_KERNEL_INLINE H FusedSubtract(const H& x, const H& y, const H& sum) {
+        H z = sum;
+        asm("vfnmadd231pd %2, %1, %0" : "+v"(z) : "v"(x), "v"(y));
+        return z;
+    }
+    static TESSEL_KERNEL_INLINE D PlusProduct(const D& x, const D& y, const D& z) {
+        constexpr auto h = std::make_index_sequence<kHalf>{};
+        return Join(FusedAdd(Half<0>(x, h), Half<0>(y, h), Half<0>(z, h)),
+                    FusedAdd(Half<kHalf>(x, h), Half<kHalf>(y, h), Half<kHalf>(z, h)),
+                    std::make_index_sequence<W>{});
+    }
+    static TESSEL_KERNEL_INLINE D MinusProduct(const D& x, const D& y, const D& z) {
+        constexpr auto h = std::make_index_sequence<kHalf>{};
+        return Join(FusedSubtract(Half<0>(x, h), Half<0>(y, h), Half<0>(z, h)),
+                    FusedSubtract(Half<kHalf>(x, h), Half<kHalf>(y, h), Half<kHalf>(z, h)),
+                    std::make_index_sequence<W>{});
+    }
+};
+#endif
 
 // K·W complex samples as K vectors of real parts and K vectors of imaginary parts. Working on
 // K independent vectors at once gives the processor independent chains of operations to
@@ -114,114 +184,111 @@ TESSEL_KERNEL_INLINE Cx<W, K> Mul(const Cx<W, K>& x, const Cx<W, K>& y) {
     return v;
 }
 
-// x / y in double, one reciprocal of |y|², rounded to float.
-template <int W, int K>
-TESSEL_KERNEL_INLINE Cx<W, K> Div(const Cx<W, K>& x, const Cx<W, K>& y) {
+// x / y in double, one reciprocal of |y|², rounded to float and stored into v: each half of a
+// float vector is stored as it comes out of the narrowing conversion, without joining the halves.
+template <int W, int K, bool Fused>
+TESSEL_KERNEL_INLINE void Div(const Cx<W, K>& x, const Cx<W, K>& y, Cx<W, K>& v) {
     using D = typename Lanes<W>::D;
-    using F = typename Lanes<W>::F;
-    Cx<W, K> v;
+    using H = typename Lanes<W / 2>::F;
+    using P = ExactProducts<W, Fused>;
+    constexpr auto h = std::make_index_sequence<W / 2>{};
     for (int k = 0; k < K; ++k) {
         const D c = __builtin_convertvector(y.re[k], D), d = __builtin_convertvector(y.im[k], D);
         const D xr = __builtin_convertvector(x.re[k], D);
         const D xi = __builtin_convertvector(x.im[k], D);
-        const D inv = 1.0 / (c * c + d * d);
-        v.re[k] = __builtin_convertvector((xr * c + xi * d) * inv, F);
-        v.im[k] = __builtin_convertvector((xi * c - xr * d) * inv, F);
+        const D inv = 1.0 / P::PlusProduct(c, c, d * d);
+        const D re = P::PlusProduct(xr, c, xi * d) * inv;
+        const D im = P::MinusProduct(xr, d, xi * c) * inv;
+        const H parts[4] = {__builtin_convertvector(Half<0>(re, h), H),
+                            __builtin_convertvector(Half<W / 2>(re, h), H),
+                            __builtin_convertvector(Half<0>(im, h), H),
+                            __builtin_convertvector(Half<W / 2>(im, h), H)};
+        std::memcpy(reinterpret_cast<char*>(&v.re[k]), &parts[0], sizeof(H));
+        std::memcpy(reinterpret_cast<char*>(&v.re[k]) + sizeof(H), &parts[1], sizeof(H));
+        std::memcpy(reinterpret_cast<char*>(&v.im[k]), &parts[2], sizeof(H));
+        std::memcpy(reinterpret_cast<char*>(&v.im[k]) + sizeof(H), &parts[3], sizeof(H));
     }
-    return v;
 }
 
-// (1, 0) / y, as the scalar quotient computes it.
-template <int W, int K>
-TESSEL_KERNEL_INLINE Cx<W, K> Reciprocal(const Cx<W, K>& y) {
+// (1, 0) / y, as the scalar quotient computes it, into v.
+template <int W, int K, bool Fused>
+TESSEL_KERNEL_INLINE void Reciprocal(const Cx<W, K>& y, Cx<W, K>& v) {
     Cx<W, K> one;
     for (int k = 0; k < K; ++k) {
         one.re[k] = typename Lanes<W>::F{} + 1.0f;
         one.im[k] = typename Lanes<W>::F{};
     }
-    return Div(one, y);
+    Div<W, K, Fused>(one, y, v);
 }
 
-// The four normalised measurements a, b, c, d of K·W points.
+// What a group of blocks carries from one stage to the next, per block: the four normalised
+// measurements a, b, c, d, the denominators D1 and D2, the products L and R and the reciprocal
+// of the determinant.
 template <int W, int K>
-struct Quotients {
-    Cx<W, K> a, b, c, d;
+struct Intermediates {
+    Cx<W, K> a, b, c, d, d1, d2, l, r, inv;
 };
 
-// A block of points is corrected in three stages, each reading only some of the arrays:
-// a and b from S11, S21 and their four terms; c and d from S12, S22 and theirs; the outputs
-// from a..d, the match terms and the output arrays. Caller arrays are often allocated alike,
-// so all 20 streams sit at the same offset within their pages and compete for the same few
-// lines of each cache set; running a stage over a group of blocks before the next stage keeps
-// at most 8 streams in flight at a time.
-template <int W, int K>
+// A block of points is corrected in four stages, each reading only some of the arrays:
+// a and b from S11, S21 and their four terms; c and d from S12, S22 and theirs; D1, D2, L, R
+// and the reciprocal from the match terms; the outputs, written last. Caller arrays are often
+// allocated alike, so all 20 streams sit at the same offset within their pages and compete
+// for the same few lines of each cache set; running a stage over a group of blocks before the
+// next stage keeps at most 8 streams in flight at a time. The stages also cut the per-block
+// chain of dependent operations (two quotients and a reciprocal in a row) into pieces whose
+// blocks are independent of each other, which the processor can overlap.
+template <int W, int K, bool Fused>
 TESSEL_KERNEL_INLINE void ForwardQuotients(const TsComplex* const raw[4],
                                            const TsComplex* const e[12], std::size_t i,
-                                           Quotients<W, K>& q) {
-    q.a = Div(Sub(Load<W, K>(raw[0] + i), Load<W, K>(e[0] + i)), Load<W, K>(e[4] + i));
-    q.b = Div(Sub(Load<W, K>(raw[2] + i), Load<W, K>(e[10] + i)), Load<W, K>(e[8] + i));
+                                           Intermediates<W, K>& m) {
+    Div<W, K, Fused>(Sub(Load<W, K>(raw[0] + i), Load<W, K>(e[0] + i)), Load<W, K>(e[4] + i), m.a);
+    Div<W, K, Fused>(Sub(Load<W, K>(raw[2] + i), Load<W, K>(e[10] + i)), Load<W, K>(e[8] + i), m.b);
 }
 
-template <int W, int K>
+template <int W, int K, bool Fused>
 TESSEL_KERNEL_INLINE void ReverseQuotients(const TsComplex* const raw[4],
                                            const TsComplex* const e[12], std::size_t i,
-                                           Quotients<W, K>& q) {
-    q.c = Div(Sub(Load<W, K>(raw[1] + i), Load<W, K>(e[11] + i)), Load<W, K>(e[9] + i));
-    q.d = Div(Sub(Load<W, K>(raw[3] + i), Load<W, K>(e[1] + i)), Load<W, K>(e[5] + i));
+                                           Intermediates<W, K>& m) {
+    Div<W, K, Fused>(Sub(Load<W, K>(raw[1] + i), Load<W, K>(e[11] + i)), Load<W, K>(e[9] + i), m.c);
+    Div<W, K, Fused>(Sub(Load<W, K>(raw[3] + i), Load<W, K>(e[1] + i)), Load<W, K>(e[5] + i), m.d);
+}
+
+template <int W, int K, bool Fused>
+TESSEL_KERNEL_INLINE void Denominator(const TsComplex* const e[12], std::size_t i,
+                                      Intermediates<W, K>& m) {
+    m.d1 = OnePlus(Mul(Load<W, K>(e[2] + i), m.a));
+    m.d2 = OnePlus(Mul(Load<W, K>(e[3] + i), m.d));
+    m.l = Mul(Load<W, K>(e[6] + i), m.b);
+    m.r = Mul(Load<W, K>(e[7] + i), m.c);
+    Reciprocal<W, K, Fused>(Sub(Mul(m.d1, m.d2), Mul(m.l, m.r)), m.inv);
 }
 
 template <int W, int K>
-TESSEL_KERNEL_INLINE void Outputs(const TsComplex* const e[12], TsComplex* const out[4],
-                                  std::size_t i, const Quotients<W, K>& q) {
-    using C = Cx<W, K>;
-    const C d1 = OnePlus(Mul(Load<W, K>(e[2] + i), q.a));
-    const C d2 = OnePlus(Mul(Load<W, K>(e[3] + i), q.d));
-    const C l = Mul(Load<W, K>(e[6] + i), q.b);
-    const C r = Mul(Load<W, K>(e[7] + i), q.c);
-    const C inv = Reciprocal(Sub(Mul(d1, d2), Mul(l, r)));
-    Store(out[0] + i, Mul(Sub(Mul(q.a, d2), Mul(l, q.c)), inv));
-    Store(out[2] + i, Mul(Sub(Mul(q.b, d2), Mul(l, q.d)), inv));
-    Store(out[1] + i, Mul(Sub(Mul(q.c, d1), Mul(r, q.a)), inv));
-    Store(out[3] + i, Mul(Sub(Mul(q.d, d1), Mul(r, q.b)), inv));
+TESSEL_KERNEL_INLINE void Outputs(TsComplex* const out[4], std::size_t i,
+                                  const Intermediates<W, K>& m) {
+    Store(out[0] + i, Mul(Sub(Mul(m.a, m.d2), Mul(m.l, m.c)), m.inv));
+    Store(out[2] + i, Mul(Sub(Mul(m.b, m.d2), Mul(m.l, m.d)), m.inv));
+    Store(out[1] + i, Mul(Sub(Mul(m.c, m.d1), Mul(m.r, m.a)), m.inv));
+    Store(out[3] + i, Mul(Sub(Mul(m.d, m.d1), Mul(m.r, m.b)), m.inv));
 }
 
 // Corrects the K·W points from index i of each array on.
-template <int W, int K>
+template <int W, int K, bool Fused>
 TESSEL_KERNEL_INLINE void CorrectBlock(const TsComplex* const raw[4], const TsComplex* const e[12],
                                        TsComplex* const out[4], std::size_t i) {
-    Quotients<W, K> q;
-    ForwardQuotients(raw, e, i, q);
-    ReverseQuotients(raw, e, i, q);
-    Outputs(e, out, i, q);
+    Intermediates<W, K> m;
+    ForwardQuotients<W, K, Fused>(raw, e, i, m);
+    ReverseQuotients<W, K, Fused>(raw, e, i, m);
+    Denominator<W, K, Fused>(e, i, m);
+    Outputs(out, i, m);
 }
 
-template <int W, int K>
-TESSEL_KERNEL_INLINE void CorrectRange(const TwoPortArrays& arrays, std::size_t count) {
+// Fewer points than a block: they run through local copies padded with ones (harmless
+// operands), so the same block code corrects them without reading or writing past the
+// caller's arrays.
+template <int W, int K, bool Fused>
+TESSEL_KERNEL_INLINE void CorrectShortRange(const TwoPortArrays& arrays, std::size_t count) {
     constexpr std::size_t kBlock = std::size_t{W} * K;
-    // Blocks per group: the group's quotients (a few kilobytes) stay in the first-level cache.
-    constexpr std::size_t kGroup = 8;
-    Quotients<W, K> q[kGroup];
-    std::size_t i = 0;
-    while (count - i >= kBlock) {
-        const std::size_t blocks = std::min(kGroup, (count - i) / kBlock);
-        for (std::size_t b = 0; b < blocks; ++b) {
-            ForwardQuotients(arrays.raw, arrays.terms, i + b * kBlock, q[b]);
-        }
-        for (std::size_t b = 0; b < blocks; ++b) {
-            ReverseQuotients(arrays.raw, arrays.terms, i + b * kBlock, q[b]);
-        }
-        // Every input of the group has been read: its outputs may overwrite raw arrays.
-        for (std::size_t b = 0; b < blocks; ++b) {
-            Outputs(arrays.terms, arrays.out, i + b * kBlock, q[b]);
-        }
-        i += blocks * kBlock;
-    }
-    const std::size_t rest = count - i;
-    if (rest == 0) {
-        return;
-    }
-    // The last partial block runs through local copies padded with ones (harmless operands),
-    // so the same block code corrects it without reading or writing past the caller's arrays.
     TsComplex in[16][kBlock], res[4][kBlock];
     const TsComplex* src[16];
     std::copy(arrays.raw, arrays.raw + 4, src);
@@ -230,36 +297,89 @@ TESSEL_KERNEL_INLINE void CorrectRange(const TwoPortArrays& arrays, std::size_t 
     TsComplex* resPtr[4];
     for (int k = 0; k < 16; ++k) {
         for (std::size_t j = 0; j < kBlock; ++j) {
-            in[k][j] = j < rest ? src[k][i + j] : TsComplex(1.0f);
+            in[k][j] = j < count ? src[k][j] : TsComplex(1.0f);
         }
         inPtr[k] = in[k];
     }
     for (int k = 0; k < 4; ++k) {
         resPtr[k] = res[k];
     }
-    CorrectBlock<W, K>(inPtr, inPtr + 4, resPtr, 0);
+    CorrectBlock<W, K, Fused>(inPtr, inPtr + 4, resPtr, 0);
     for (int k = 0; k < 4; ++k) {
-        std::memcpy(static_cast<void*>(arrays.out[k] + i), res[k], rest * sizeof(TsComplex));
+        std::memcpy(static_cast<void*>(arrays.out[k]), res[k], count * sizeof(TsComplex));
+    }
+}
+
+template <int W, int K, bool Fused>
+TESSEL_KERNEL_INLINE void CorrectRange(const TwoPortArrays& arrays, std::size_t count) {
+    constexpr std::size_t kBlock = std::size_t{W} * K;
+    const std::size_t whole = count / kBlock * kBlock, rest = count - whole;
+    if (whole == 0) {
+        if (rest != 0) {
+            CorrectShortRange<W, K, Fused>(arrays, count);
+        }
+        return;
+    }
+    // Blocks per group: the group's intermediates (a few kilobytes) stay in the first-level
+    // cache.
+    constexpr std::size_t kGroup = 8;
+    Intermediates<W, K> m[kGroup];
+    for (std::size_t i = 0; i < whole;) {
+        const std::size_t blocks = std::min(kGroup, (whole - i) / kBlock);
+        for (std::size_t b = 0; b < blocks; ++b) {
+            ForwardQuotients<W, K, Fused>(arrays.raw, arrays.terms, i + b * kBlock, m[b]);
+        }
+        for (std::size_t b = 0; b < blocks; ++b) {
+            ReverseQuotients<W, K, Fused>(arrays.raw, arrays.terms, i + b * kBlock, m[b]);
+        }
+        for (std::size_t b = 0; b < blocks; ++b) {
+            Denominator<W, K, Fused>(arrays.terms, i + b * kBlock, m[b]);
+        }
+        // Every input of the group has been read: its outputs may overwrite raw arrays.
+        for (std::size_t b = 0; b < blocks; ++b) {
+            Outputs(arrays.out, i + b * kBlock, m[b]);
+        }
+        i += blocks * kBlock;
+    }
+    if (rest == 0) {
+        return;
+    }
+    // The points past the last whole block: the block that ends at the range's last point is
+    // corrected into a local buffer and only those points are copied out. The block's other
+    // points may already hold outputs (in-place correction), but lanes never mix, so they do not
+    // affect the copied points. This costs one block and no padding or copying of inputs.
+    alignas(64) float last[4][2 * kBlock];
+    const TsComplex *raw[4], *terms[12];
+    TsComplex* res[4];
+    for (int k = 0; k < 4; ++k) {
+        raw[k] = arrays.raw[k] + (count - kBlock);
+        res[k] = reinterpret_cast<TsComplex*>(last[k]);  // only ever copied bytewise
+    }
+    for (int k = 0; k < 12; ++k) {
+        terms[k] = arrays.terms[k] + (count - kBlock);
+    }
+    CorrectBlock<W, K, Fused>(raw, terms, res, 0);
+    for (int k = 0; k < 4; ++k) {
+        std::memcpy(static_cast<void*>(arrays.out[k] + whole), last[k] + 2 * (kBlock - rest),
+                    rest * sizeof(TsComplex));
     }
 }
 
 // Chains per block, chosen with correction_kernels_benchmark: two for the 128- and 256-bit
 // variants, one for AVX-512.
 void CorrectBaseline(const TwoPortArrays& arrays, std::size_t count) {
-    CorrectRange<4, 2>(arrays, count);
+    CorrectRange<4, 2, false>(arrays, count);
 }
 
-#if defined(__x86_64__) && defined(__GNUC__)
-#define TESSEL_TWO_PORT_X86 1
-
+#ifdef TESSEL_TWO_PORT_X86
 __attribute__((target("avx2,fma"))) void CorrectAvx2(const TwoPortArrays& arrays,
                                                      std::size_t count) {
-    CorrectRange<8, 2>(arrays, count);
+    CorrectRange<8, 2, true>(arrays, count);
 }
 
 __attribute__((target("avx512f,avx512vl,avx2,fma"))) void CorrectAvx512(const TwoPortArrays& arrays,
                                                                         std::size_t count) {
-    CorrectRange<16, 1>(arrays, count);
+    CorrectRange<16, 1, true>(arrays, count);
 }
 
 bool HasAvx2() {

@@ -5,9 +5,9 @@
 // The library runs on x86-64 processors it does not know at build time, so the loop is compiled
 // once for the portable baseline and once each for AVX2 and AVX-512; the first call picks the
 // widest variant the processor and operating system support and keeps it. Every variant does
-// the same operations in the same order on every point (no fused multiply-add contraction, no
-// reassociation), so all of them give bit-identical results; tests run each supported variant
-// against the baseline on the same data.
+// the same operations in the same order on every point (no reassociation, and a fused
+// multiply-add only where the product it absorbs is exact), so all of them give identical
+// results; tests run each supported variant against the scalar formula on the same data.
 #pragma once
 
 #include <cstddef>
