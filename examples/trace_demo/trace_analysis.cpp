@@ -9,45 +9,6 @@ namespace demo {
 
 namespace {
 
-// The host's side of a marker set: one log-magnitude trace over a frequency axis. Markers
-// read it here; refresh requests have no screen to refresh and are ignored.
-class TraceProvider : public Tessel::IDataProvider {
-  public:
-    TraceProvider(const std::vector<double>& frequencyHz, const Trace& data,
-                  const std::vector<float>& logMagDb)
-        : stimulus_(frequencyHz), data_(data), formatted_(logMagDb) {}
-
-    const std::vector<float>* GetFormattedData() override { return &formatted_; }
-    Interface::TraceFormat GetTraceFormat() override { return Interface::TraceLogMag; }
-    Tessel::DataFormat GetDataFormat() override { return Tessel::FormatLogMag; }
-    Tessel::NAUnit GetDataUnit() override { return Tessel::UnitNone; }
-    Tessel::NAUnit GetFormattedUnit() override { return Tessel::UnitDB; }
-    Tessel::DomainEnum GetDomain() override { return Tessel::DomainFrequency; }
-    const std::vector<TsComplex>* GetComplexData() override { return &data_; }
-    const QuorUtility::InputArray& GetStimulus() override { return stimulus_; }
-    long Extension1() override { return 0; }
-    long Extension2() override { return 0; }
-    bool UseDomainKind3() override { return false; }
-    double GetAuxStimulusValue() override { return 0.0; }
-    TsComplex GetSystemImpedance() override { return TsComplex(50.0f, 0.0f); }
-    // No user ranges: every search covers the whole sweep.
-    bool GetUserRange(long, double&, double&) override { return false; }
-    bool SetUserRangeMin(long, const double&) override { return false; }
-    bool SetUserRangeMax(long, const double&) override { return false; }
-    void RequestRefresh(int) override {}
-    long Extension3() override { return 0; }
-    long Extension4() override { return 0; }
-    long Extension5() override { return 0; }
-    long Extension6() override { return 0; }
-    long Extension7() override { return 0; }
-    long Extension8() override { return 0; }
-
-  private:
-    QuorUtility::InputArray stimulus_;
-    const Trace& data_;
-    const std::vector<float>& formatted_;
-};
-
 // A target search counts only when it moved its marker to a crossing (status 0); status 1
 // means no crossing, negative statuses a refusal.
 bool Found(long status) {
@@ -59,7 +20,12 @@ bool Found(long status) {
 MarkerReport RunMarkers(const std::vector<double>& frequencyHz, const Trace& data,
                         const std::vector<float>& logMagDb, double targetBelowPeakDb,
                         double deltaHz) {
-    TraceProvider provider(frequencyHz, data, logMagDb);
+    // The host's side of the marker set: one log-magnitude trace over the frequency axis (the
+    // provider's defaults: log-magnitude format in dB, frequency domain, no user ranges).
+    Tessel::ArrayDataProvider provider;
+    if (provider.SetTrace(QuorUtility::InputArray(frequencyHz), data, logMagDb) != Tessel::kOk) {
+        std::abort();  // the pipeline gives one value per frequency point
+    }
     Tessel::CMarkerSet set;
     set.SetDataProvider(&provider);
     set.SetMarkerBandwidthLevel(-3.0f);
