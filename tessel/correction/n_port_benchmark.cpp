@@ -105,13 +105,23 @@ BENCHMARK(BM_NPortKernelVariant)
     ->ArgsProduct({{0, 1, 2}, {3, 4, 8}, {1601, 20001}});
 
 // The memory traffic of the matrix solution alone: the 4·N² input arrays read and the N² output
-// arrays written block by block of eight points, as the kernel visits them, with one addition
-// per sample in place of the solution. Once the sweep outgrows the caches, the kernel cannot run
-// faster than this: compare its time with BM_NPortKernelVariant at the same N and points.
+// arrays written block by block of eight points, as the kernel visits them (with the same
+// requests 64 points ahead), one addition per sample in place of the solution. Where the kernel
+// takes about as long as this, memory, not arithmetic, sets its speed: compare with
+// BM_NPortKernelVariant at the same N and points.
 // One step of the floor: points [i, i + kCount) of every array.
 template <int kCount>
 void Pass(const std::vector<std::vector<TsComplex>>& in, std::vector<std::vector<TsComplex>>& out,
           int i) {
+    constexpr int kAhead = 64;
+    if (kCount > 1 && i + kAhead < int(in[0].size())) {
+        for (const auto& a : in) {
+            __builtin_prefetch(a.data() + i + kAhead);
+        }
+        for (auto& r : out) {
+            __builtin_prefetch(r.data() + i + kAhead, 1);
+        }
+    }
     float sum[2 * kCount] = {};  // re, im of each point as stored
     for (const auto& a : in) {
         for (int j = 0; j < kCount; ++j) {
