@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 // Throughput of NPort::ApplyCorrection, a whole sweep per call: the twelve-term kernel path
 // (N = 2) and the blocked matrix solution (N > 2); and of each instruction-set variant of the
-// matrix solution that this processor runs (isa 0 baseline, 1 AVX2, 2 AVX-512F).
+// matrix solution that this processor runs (isa 0 baseline, 1 AVX2, 2 AVX-512F); and a floor for
+// them: the same memory accesses without the arithmetic.
 #include <string>
 #include <vector>
 
@@ -102,5 +103,59 @@ void BM_NPortKernelVariant(benchmark::State& state) {
 BENCHMARK(BM_NPortKernelVariant)
     ->ArgNames({"isa", "N", "points"})
     ->ArgsProduct({{0, 1, 2}, {3, 4, 8}, {1601, 20001}});
+
+// The memory traffic of the matrix solution alone: the 4·N² input arrays read and the N² output
+// arrays written block by block of eight points, as the kernel visits them (with the same
+// requests 64 points ahead), one addition per sample in place of the solution. Where the kernel
+// takes about as long as this, memory, not arithmetic, sets its speed: compare with
+// BM_NPortKernelVariant at the same N and points.
+// One step of the floor: points [i, i + kCount) of every array.
+template <int kCount>
+void Pass(const std::vector<std::vector<TsComplex>>& in, std::vector<std::vector<TsComplex>>& out,
+          int i) {
+    constexpr int kAhead = 64;
+    if (kCount > 1 && i + kAhead < int(in[0].size())) {
+        for (const auto& a : in) {
+            __builtin_prefetch(a.data() + i + kAhead);
+        }
+        for (auto& r : out) {
+            __builtin_prefetch(r.data() + i + kAhead, 1);
+        }
+    }
+    float sum[2 * kCount] = {};  // re, im of each point as stored
+    for (const auto& a : in) {
+        for (int j = 0; j < kCount; ++j) {
+            sum[2 * j] += a[i + j].re;
+            sum[2 * j + 1] += a[i + j].im;
+        }
+    }
+    for (auto& r : out) {
+        for (int j = 0; j < kCount; ++j) {
+            r[i + j] = TsComplex(sum[2 * j], sum[2 * j + 1]);
+        }
+    }
+}
+
+void BM_NPortMemoryFloor(benchmark::State& state) {
+    const int n = static_cast<int>(state.range(0));
+    const int points = static_cast<int>(state.range(1));
+    Bench b(n, points);
+    std::vector<std::vector<TsComplex>> results(n * n, std::vector<TsComplex>(points));
+    constexpr int kBlock = Tessel::internal::BlockSolver::kBlockPoints;
+    for (auto _ : state) {
+        int i = 0;
+        for (; i + kBlock <= points; i += kBlock) {
+            Pass<kBlock>(b.arrays, results, i);
+        }
+        for (; i < points; ++i) {
+            Pass<1>(b.arrays, results, i);
+        }
+        benchmark::ClobberMemory();
+    }
+    state.counters["points/s"] =
+        benchmark::Counter(double(points) * state.iterations(), benchmark::Counter::kIsRate);
+}
+
+BENCHMARK(BM_NPortMemoryFloor)->ArgNames({"N", "points"})->ArgsProduct({{3, 4, 8}, {1601, 20001}});
 
 }  // namespace
