@@ -310,6 +310,75 @@ TESSEL_KERNEL_INLINE void CorrectShortRange(const TwoPortArrays& arrays, std::si
     }
 }
 
+// Asks the memory system for the block kAhead points past point j of p, one request per cache
+// line, when that block lies within the whole blocks.
+template <int W, int K, std::size_t kAhead>
+TESSEL_KERNEL_INLINE void PrefetchBlock(const TsComplex* p, std::size_t j, std::size_t whole) {
+    constexpr std::size_t kBlock = std::size_t{W} * K;
+    if (j + kAhead + kBlock > whole) {
+        return;
+    }
+    const char* line = reinterpret_cast<const char*>(p + j + kAhead);
+    for (std::size_t l = 0; l < kBlock * sizeof(TsComplex); l += 64) {
+        __builtin_prefetch(line + l);
+    }
+}
+
+// Corrects the first `whole` points, a multiple of the block size, group of blocks by group.
+// Prefetch: each stage also asks for the data its arrays hold one group ahead. The hardware
+// prefetchers follow a few streams, not the 16 read here; once the arrays no longer fit in the
+// caches, the requests hide much of the memory latency, while in cache they only add work.
+template <int W, int K, bool Fused, bool Prefetch>
+TESSEL_KERNEL_INLINE void CorrectWholeBlocks(const TwoPortArrays& arrays, std::size_t whole) {
+    constexpr std::size_t kBlock = std::size_t{W} * K;
+    // Blocks per group: the group's intermediates (a few kilobytes) stay in the first-level
+    // cache.
+    constexpr std::size_t kGroup = 8;
+    constexpr std::size_t kAhead = kGroup * kBlock;
+    Intermediates<W, K> m[kGroup];
+    for (std::size_t i = 0; i < whole;) {
+        const std::size_t blocks = std::min(kGroup, (whole - i) / kBlock);
+        for (std::size_t b = 0; b < blocks; ++b) {
+            const std::size_t j = i + b * kBlock;
+            if (Prefetch) {
+                for (int q : {0, 2}) {
+                    PrefetchBlock<W, K, kAhead>(arrays.raw[q], j, whole);
+                }
+                for (int q : {0, 4, 8, 10}) {
+                    PrefetchBlock<W, K, kAhead>(arrays.terms[q], j, whole);
+                }
+            }
+            ForwardQuotients<W, K, Fused>(arrays.raw, arrays.terms, j, m[b]);
+        }
+        for (std::size_t b = 0; b < blocks; ++b) {
+            const std::size_t j = i + b * kBlock;
+            if (Prefetch) {
+                for (int q : {1, 3}) {
+                    PrefetchBlock<W, K, kAhead>(arrays.raw[q], j, whole);
+                }
+                for (int q : {1, 5, 9, 11}) {
+                    PrefetchBlock<W, K, kAhead>(arrays.terms[q], j, whole);
+                }
+            }
+            ReverseQuotients<W, K, Fused>(arrays.raw, arrays.terms, j, m[b]);
+        }
+        for (std::size_t b = 0; b < blocks; ++b) {
+            const std::size_t j = i + b * kBlock;
+            if (Prefetch) {
+                for (int q : {2, 3, 6, 7}) {
+                    PrefetchBlock<W, K, kAhead>(arrays.terms[q], j, whole);
+                }
+            }
+            Denominator<W, K, Fused>(arrays.terms, j, m[b]);
+        }
+        // Every input of the group has been read: its outputs may overwrite raw arrays.
+        for (std::size_t b = 0; b < blocks; ++b) {
+            Outputs(arrays.out, i + b * kBlock, m[b]);
+        }
+        i += blocks * kBlock;
+    }
+}
+
 template <int W, int K, bool Fused>
 TESSEL_KERNEL_INLINE void CorrectRange(const TwoPortArrays& arrays, std::size_t count) {
     constexpr std::size_t kBlock = std::size_t{W} * K;
@@ -320,26 +389,10 @@ TESSEL_KERNEL_INLINE void CorrectRange(const TwoPortArrays& arrays, std::size_t 
         }
         return;
     }
-    // Blocks per group: the group's intermediates (a few kilobytes) stay in the first-level
-    // cache.
-    constexpr std::size_t kGroup = 8;
-    Intermediates<W, K> m[kGroup];
-    for (std::size_t i = 0; i < whole;) {
-        const std::size_t blocks = std::min(kGroup, (whole - i) / kBlock);
-        for (std::size_t b = 0; b < blocks; ++b) {
-            ForwardQuotients<W, K, Fused>(arrays.raw, arrays.terms, i + b * kBlock, m[b]);
-        }
-        for (std::size_t b = 0; b < blocks; ++b) {
-            ReverseQuotients<W, K, Fused>(arrays.raw, arrays.terms, i + b * kBlock, m[b]);
-        }
-        for (std::size_t b = 0; b < blocks; ++b) {
-            Denominator<W, K, Fused>(arrays.terms, i + b * kBlock, m[b]);
-        }
-        // Every input of the group has been read: its outputs may overwrite raw arrays.
-        for (std::size_t b = 0; b < blocks; ++b) {
-            Outputs(arrays.out, i + b * kBlock, m[b]);
-        }
-        i += blocks * kBlock;
+    if (count >= kTwoPortPrefetchFrom) {
+        CorrectWholeBlocks<W, K, Fused, true>(arrays, whole);
+    } else {
+        CorrectWholeBlocks<W, K, Fused, false>(arrays, whole);
     }
     if (rest == 0) {
         return;

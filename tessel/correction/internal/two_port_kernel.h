@@ -28,6 +28,11 @@ struct TwoPortArrays {
     TsComplex* out[4];
 };
 
+// Ranges from this many points on (20 arrays of 8-byte samples: 10 MB, past the private caches)
+// are corrected with software prefetching; shorter ones without, since in cache the requests
+// only add work. Chosen with correction_kernels_benchmark.
+inline constexpr std::size_t kTwoPortPrefetchFrom = 65536;
+
 // Corrects `count` points of the arrays.
 using TwoPortKernel = void (*)(const TwoPortArrays& arrays, std::size_t count);
 
