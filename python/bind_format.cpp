@@ -18,8 +18,10 @@ namespace {
 
 using ArrayFormat = long (*)(const TsComplex*, float*, int);
 
-// Runs an array-form formatting function over all of `data` into a new float32 array.
-FArray Pointwise(const CArray& data, ArrayFormat f, const char* what) {
+// Runs f(in, out, n), an array-form formatting function or a lambda binding its extra
+// arguments, over all of `data` into a new float32 array; the GIL is released meanwhile.
+template <class F>
+FArray Pointwise(const CArray& data, F f, const char* what) {
     const int n = Length1D(data, "data");
     FArray out = NewF(n);
     const TsComplex* in = CPtr(data);
@@ -31,6 +33,11 @@ FArray Pointwise(const CArray& data, ArrayFormat f, const char* what) {
     }
     Check(status, what);
     return out;
+}
+
+// The array form of an overloaded formatting function.
+FArray Pointwise(const CArray& data, ArrayFormat f, const char* what) {
+    return Pointwise<ArrayFormat>(data, f, what);
 }
 
 void Def(py::module_& m, const char* name, ArrayFormat f, const char* doc) {
@@ -172,17 +179,12 @@ the library-wide zero value), never -inf.)doc");
                 return Pointwise(data, &Tessel::FormatNoiseDensity, "noise_density");
             if (unit != "dBmV")
                 throw py::value_error("unit must be 'dBm/Hz' or 'dBmV'");
-            const int n = Length1D(data, "data");
-            FArray out = NewF(n);
-            const TsComplex* in = CPtr(data);
-            float* o = out.mutable_data();
-            long status;
-            {
-                py::gil_scoped_release release;
-                status = Tessel::FormatNoiseDensity_dBmV(in, o, n, impedance);
-            }
-            Check(status, "noise_density");
-            return out;
+            return Pointwise(
+                data,
+                [impedance](const TsComplex* in, float* o, int n) {
+                    return Tessel::FormatNoiseDensity_dBmV(in, o, n, impedance);
+                },
+                "noise_density");
         },
         py::arg("data"), py::kw_only(), py::arg("unit") = "dBm/Hz", py::arg("impedance") = 50.0,
         R"doc(Returns the noise density of noise temperatures T (kelvin, real part) as float32:
@@ -191,17 +193,12 @@ the impedance (ohms), 20*log10(1000*sqrt(|T|*k*impedance)), k Boltzmann's consta
     m.def(
         "phase",
         [](const CArray& data, bool unwrap) {
-            const int n = Length1D(data, "data");
-            FArray out = NewF(n);
-            const TsComplex* in = CPtr(data);
-            float* o = out.mutable_data();
-            long status;
-            {
-                py::gil_scoped_release release;
-                status = Tessel::FormatDataPhase(in, o, 0, n, unwrap);
-            }
-            Check(status, "phase");
-            return out;
+            return Pointwise(
+                data,
+                [unwrap](const TsComplex* in, float* o, int n) {
+                    return Tessel::FormatDataPhase(in, o, 0, n, unwrap);
+                },
+                "phase");
         },
         py::arg("data"), py::kw_only(), py::arg("unwrap") = false,
         R"doc(Returns the phase in radians as float32: wrapped into -pi..pi, or unwrapped (a turn
@@ -242,10 +239,12 @@ f(i-1/2); point 0 repeats point 1.)doc");
         "level",
         [](const CArray& data, const std::string& unit, double impedance, bool raw) {
             const LevelFormat f = LevelFunction(unit);
-            const int n = Length1D(data, "data");
-            FArray out = NewF(n);
-            Check(f(CPtr(data), out.mutable_data(), n, impedance, raw), "level");
-            return out;
+            return Pointwise(
+                data,
+                [f, impedance, raw](const TsComplex* in, float* o, int n) {
+                    return f(in, o, n, impedance, raw);
+                },
+                "level");
         },
         py::arg("data"), py::kw_only(), py::arg("unit") = "dBmV", py::arg("impedance") = 50.0,
         py::arg("raw") = false,
