@@ -8,6 +8,7 @@
 #include <benchmark/benchmark.h>
 
 #include "tessel/format/format_functions.h"
+#include "tessel/format/internal/format_benchmark.h"
 #include "tessel/format/internal/format_kernels.h"
 
 namespace {
@@ -30,15 +31,7 @@ std::vector<TsComplex> Samples(int n) {
 // Times f(in, out, n) over the benchmark's size.
 template <class F>
 void Run(benchmark::State& state, F f) {
-    const int n = int(state.range(0));
-    const auto z = Samples(n);
-    std::vector<float> out(n);
-    for (auto _ : state) {
-        f(z.data(), out.data(), n);
-        benchmark::DoNotOptimize(out.data());
-        benchmark::ClobberMemory();
-    }
-    state.SetItemsProcessed(state.iterations() * n);
+    Tessel::internal::RunFormatBenchmark(state, Samples(int(state.range(0))), f);
 }
 
 void BM_FormatDataLogMag(benchmark::State& state) {

@@ -7,6 +7,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include "tessel/format/internal/format_benchmark.h"
 #include "tessel/format/internal/format_kernels.h"
 #include "tessel/format/power_levels.h"
 
@@ -24,17 +25,10 @@ std::vector<TsComplex> Samples(int n) {
     return z;
 }
 
+// Times f(in, out, n) over the benchmark's size.
 template <class F>
 void Run(benchmark::State& state, F f) {
-    const int n = int(state.range(0));
-    const auto z = Samples(n);
-    std::vector<float> out(n);
-    for (auto _ : state) {
-        f(z.data(), out.data(), n);
-        benchmark::DoNotOptimize(out.data());
-        benchmark::ClobberMemory();
-    }
-    state.SetItemsProcessed(state.iterations() * n);
+    Tessel::internal::RunFormatBenchmark(state, Samples(int(state.range(0))), f);
 }
 
 void BM_FormatLogMag_dBmV(benchmark::State& state) {
